@@ -1,0 +1,14 @@
+#!/usr/bin/env bash
+# Runs tracel on the bundled example record and layergen on the bundled
+# PREM model, each in a scratch directory under demo-out/.
+set -euo pipefail
+top=$(cd "$(dirname "$0")/.." && pwd)
+build=$(cd "${1:-build}" && pwd)
+out="$top/demo-out"
+rm -rf "$out"
+mkdir -p "$out/tracel" "$out/layergen"
+
+record=II.TLY.BHZ.rec
+cp "$top/examples/$record" "$out/tracel/"
+(cd "$out/tracel" && echo "$record" | "$build/tracel/tracel")
+echo "tracel: plot file written to $out/tracel/pltfil ($(stat -c %s "$out/tracel/pltfil") bytes)"

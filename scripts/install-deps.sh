@@ -1,0 +1,18 @@
+#!/usr/bin/env bash
+# Checks for the Debian packages the build and the tests need and installs
+# the missing ones when run as root; otherwise names them and fails.
+set -euo pipefail
+packages=(g++ cmake make gfortran libgtest-dev libbenchmark-dev libcairo2-dev hershey-fonts-data clang libclang-rt-14-dev)
+missing=()
+for p in "${packages[@]}"; do
+  dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed" || missing+=("$p")
+done
+[ ${#missing[@]} -eq 0 ] && exit 0
+if [ "$(id -u)" -ne 0 ]; then
+  echo "missing Debian packages: ${missing[*]}" >&2
+  echo "install them with: sudo apt-get install ${missing[*]}" >&2
+  exit 1
+fi
+echo "installing: ${missing[*]}"
+apt-get update -qq
+DEBIAN_FRONTEND=noninteractive apt-get install -y -qq "${missing[@]}"

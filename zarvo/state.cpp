@@ -1,0 +1,7 @@
+#include "state.h"
+
+namespace zarvo {
+
+LibraryState lib;
+
+}  // namespace zarvo

@@ -1,0 +1,55 @@
+// Helpers shared by the library's tests.
+#ifndef ZARVO_TEST_SUPPORT_H
+#define ZARVO_TEST_SUPPORT_H
+
+#include <cstdint>
+#include <string>
+#include <vector>
+
+namespace zarvo::testing {
+
+using Bytes = std::vector<uint8_t>;
+
+// A fresh scratch directory for one test, removed on destruction.
+class ScratchDir {
+ public:
+  ScratchDir();
+  ~ScratchDir();
+  ScratchDir(const ScratchDir&) = delete;
+  ScratchDir& operator=(const ScratchDir&) = delete;
+  const std::string& path() const { return path_; }
+  std::string file(const std::string& name) const { return path_ + "/" + name; }
+
+ private:
+  std::string path_;
+};
+
+// Resets the plot state of the library (plot file, name, origin, text-info,
+// pen thickness) and opens a new plot file in a scratch directory as if
+// zarvo_ had opened it.  bytes() flushes the stream and reads the file back.
+class PlotCapture {
+ public:
+  PlotCapture();
+  ~PlotCapture();
+  Bytes bytes() const;
+  std::string path() const { return dir_.file("pltfil"); }
+
+ private:
+  ScratchDir dir_;
+};
+
+// Resets the plot state of the library without opening a file.
+void reset_plot_state();
+
+Bytes read_file(const std::string& path);
+void write_file(const std::string& path, const std::string& content);
+
+// Little-endian byte builders for expected plot files.
+void append_h(Bytes& out, int32_t value);
+Bytes cmd_move(int x, int y);
+Bytes cmd_draw(int x, int y);
+Bytes concat(std::initializer_list<Bytes> parts);
+
+}  // namespace zarvo::testing
+
+#endif
