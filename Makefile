@@ -32,3 +32,6 @@ bench: deps
 
 clean:
 	rm -rf $(BUILD) build-sanitize build-bench build-fuzz demo-out
+
+test-fuzz: deps
+	scripts/fuzz.sh
