@@ -12,3 +12,8 @@ record=II.TLY.BHZ.rec
 cp "$top/examples/$record" "$out/tracel/"
 (cd "$out/tracel" && echo "$record" | "$build/tracel/tracel")
 echo "tracel: plot file written to $out/tracel/pltfil ($(stat -c %s "$out/tracel/pltfil") bytes)"
+
+# layergen: the bundled PREM model in, the two perturbed models out.
+cp "$top/layergen/prem32.mod" "$out/layergen/"
+(cd "$out/layergen" && "$build/layergen/layergen")
+echo "layergen: models written to $out/layergen/modout and $out/layergen/modout2 ($(wc -l < "$out/layergen/modout") lines each)"
