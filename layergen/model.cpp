@@ -1,7 +1,7 @@
 #include "model.h"
 
+#include <charconv>
 #include <cmath>
-#include <cstdio>
 #include <cstdlib>
 
 namespace layergen {
@@ -14,53 +14,57 @@ bool isDigit(char c) { return c >= '0' && c <= '9'; }
 
 std::optional<float> readField(std::string_view field, int decimals) {
     std::string s;  // the field without its blanks
+    s.reserve(field.size());
     for (char c : field) {
         if (c != ' ') s += c;
     }
     if (s.empty()) return 0.0f;
 
+    // Rebuild the number as "[-]digits.digits[e[sign]digits]", with the
+    // decimal point made explicit, for strtof.
+    std::string text;
+    text.reserve(s.size() + static_cast<std::size_t>(decimals) + 4);
     std::size_t i = 0;
-    std::string sign;
     if (s[i] == '+' || s[i] == '-') {
-        if (s[i] == '-') sign = "-";
+        if (s[i] == '-') text += '-';
         ++i;
     }
-    std::string whole, fraction;
+    const std::size_t mantissa = text.size();
+    std::size_t digits = 0;
     bool point = false;
     for (; i < s.size(); ++i) {
         if (isDigit(s[i])) {
-            (point ? fraction : whole) += s[i];
+            text += s[i];
+            ++digits;
         } else if (s[i] == '.' && !point) {
+            text += '.';
             point = true;
         } else {
             break;
         }
     }
-    if (whole.empty() && fraction.empty()) return std::nullopt;
-
-    std::string exponent;
-    if (i < s.size()) {
-        const char letter = s[i++];
-        if (letter != 'E' && letter != 'e' && letter != 'D' && letter != 'd') return std::nullopt;
-        exponent = "e";
-        if (i < s.size() && (s[i] == '+' || s[i] == '-')) exponent += s[i++];
-        if (i == s.size()) return std::nullopt;
-        for (; i < s.size(); ++i) {
-            if (!isDigit(s[i])) return std::nullopt;
-            exponent += s[i];
-        }
-    }
+    if (digits == 0) return std::nullopt;
 
     // Without a decimal point the last `decimals` digits are the fraction.
     if (!point) {
         const std::size_t d = static_cast<std::size_t>(decimals);
-        if (whole.size() < d) whole.insert(0, d - whole.size(), '0');
-        fraction = whole.substr(whole.size() - d);
-        whole.erase(whole.size() - d);
+        if (digits < d) text.insert(mantissa, d - digits, '0');
+        text.insert(text.size() - d, 1, '.');
+    }
+
+    if (i < s.size()) {
+        const char letter = s[i++];
+        if (letter != 'E' && letter != 'e' && letter != 'D' && letter != 'd') return std::nullopt;
+        text += 'e';
+        if (i < s.size() && (s[i] == '+' || s[i] == '-')) text += s[i++];
+        if (i == s.size()) return std::nullopt;
+        for (; i < s.size(); ++i) {
+            if (!isDigit(s[i])) return std::nullopt;
+            text += s[i];
+        }
     }
 
     // strtof rounds the decimal text correctly to the nearest float.
-    const std::string text = sign + (whole.empty() ? "0" : whole) + "." + fraction + exponent;
     char* end = nullptr;
     const float value = std::strtof(text.c_str(), &end);
     if (end != text.c_str() + text.size() || std::isinf(value)) return std::nullopt;
@@ -71,13 +75,14 @@ std::string formatField(float value, int width, int decimals) {
     const std::string stars(static_cast<std::size_t>(width), '*');
     if (!std::isfinite(value)) return stars;
 
-    // The float widened to double is exact, and glibc prints its exact
-    // decimal expansion rounded to nearest, ties to even.  '#' keeps the
-    // decimal point when `decimals` is 0.
+    // The float widened to double is exact; to_chars writes it as printf's
+    // "%.*f" does: its exact decimal expansion rounded to nearest, ties to even.
     char buf[128];
-    const int n = std::snprintf(buf, sizeof buf, "%#.*f", decimals, static_cast<double>(value));
-    if (n < 0 || n >= static_cast<int>(sizeof buf)) return stars;
-    std::string s(buf, static_cast<std::size_t>(n));
+    const auto [end, ec] =
+        std::to_chars(buf, buf + sizeof buf, static_cast<double>(value), std::chars_format::fixed, decimals);
+    if (ec != std::errc()) return stars;
+    std::string s(buf, end);
+    if (decimals == 0) s += '.';
 
     if (s[0] == '-' && s.find_first_not_of("0.", 1) == std::string::npos) s.erase(0, 1);
     if (static_cast<int>(s.size()) > width) {

@@ -63,8 +63,11 @@ int processModel(std::istream& in, std::ostream& out, std::ostream& out2, std::o
                 << ": warning: model has no row at 2891 km above this row;"
                    " rows below 2891 km are taken as core and written unchanged\n";
         }
-        out << formatRow(rows.modout) << '\n';
-        out2 << formatRow(rows.modout2) << '\n';
+        // The two rows differ only in the basal layer: format once otherwise.
+        const std::string line1 = formatRow(rows.modout);
+        const bool same = rows.modout2.vp == rows.modout.vp && rows.modout2.vs == rows.modout.vs;
+        out << line1 << '\n';
+        out2 << (same ? line1 : formatRow(rows.modout2)) << '\n';
     }
     if (in.bad()) {
         err << "layergen: " << inName << ": read error\n";
