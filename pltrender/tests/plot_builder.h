@@ -1,0 +1,60 @@
+// Builds plot files byte by byte for the tests, and small helpers.
+#ifndef PLTRENDER_TESTS_PLOT_BUILDER_H
+#define PLTRENDER_TESTS_PLOT_BUILDER_H
+
+#include <cstdint>
+#include <string>
+#include <utility>
+#include <vector>
+
+namespace pltrender::testing {
+
+using Bytes = std::vector<uint8_t>;
+
+class PlotBuilder {
+ public:
+  PlotBuilder& e();
+  PlotBuilder& f(int thickness);
+  PlotBuilder& m(int x, int y);
+  PlotBuilder& d(int x, int y);
+  // m to (x, y), then the text command.
+  PlotBuilder& text(int x, int y, int size, int font, int orient, const std::string& s);
+  // The vertices; the first one is repeated after them.
+  PlotBuilder& a(int pattern, const std::vector<std::pair<int, int>>& vertices);
+  PlotBuilder& c(int pattern, int x, int y, int r);
+  PlotBuilder& raw(std::initializer_list<int> bytes);
+  PlotBuilder& h(int v);
+  const Bytes& bytes() const { return bytes_; }
+
+ private:
+  Bytes bytes_;
+};
+
+// A fresh scratch directory, removed on destruction.
+class ScratchDir {
+ public:
+  ScratchDir();
+  ~ScratchDir();
+  ScratchDir(const ScratchDir&) = delete;
+  ScratchDir& operator=(const ScratchDir&) = delete;
+  const std::string& path() const { return path_; }
+  std::string file(const std::string& name) const { return path_ + "/" + name; }
+
+ private:
+  std::string path_;
+};
+
+void write_bytes(const std::string& path, const Bytes& bytes);
+std::string read_text(const std::string& path);
+
+// Runs a shell command; returns its exit status, stdout and stderr.
+struct Run {
+  int status = -1;
+  std::string out;
+  std::string err;
+};
+Run run(const std::string& command);
+
+}  // namespace pltrender::testing
+
+#endif
