@@ -1,4 +1,5 @@
-// The lowermost-mantle perturbation row by row, with its carried state.
+// The perturbation's row-to-row state and its handling of faulty models.
+// The printed edge values are checked in program_test.cpp.
 #include "perturb.h"
 
 #include <gtest/gtest.h>
@@ -13,53 +14,28 @@ ModelRow mantle(float z) { return ModelRow{z, 5.5f, 10.0f, 5.0f, 800.0f, 312.0f}
 
 }  // namespace
 
-TEST(Perturb, StepAndFadeAboveIt) {
+TEST(Perturb, OnlyVelocitiesChange) {
     Perturbation p;
-    const auto surface = p.perturbRow(ModelRow{0.0f, 1.02f, 1.45f, 0.0f, 57823.0f, 0.0f});
-    EXPECT_EQ(surface.modout.vp, 1.45f);  // 1 - d rounds to 1
-    const auto above = p.perturbRow(mantle(2640.0f));
-    EXPECT_NEAR(above.modout.vp, 10.0f * 0.980125f, 1e-5f);
-    EXPECT_NEAR(above.modout.vs, 5.0f * 0.980125f, 1e-5f);
-    EXPECT_EQ(above.modout2.vp, above.modout.vp);
+    EXPECT_EQ(p.perturbRow(ModelRow{0.0f, 1.02f, 1.45f, 0.0f, 57823.0f, 0.0f}).modout.vp, 1.45f);  // 1 - d is 1
     const auto at = p.perturbRow(mantle(2641.0f));
     EXPECT_NEAR(at.modout.vp, 10.1f, 1e-5f);
-    EXPECT_NEAR(at.modout.vs, 5.05f, 1e-5f);
-    EXPECT_EQ(at.modout.rho, 5.5f);
-    EXPECT_EQ(at.modout.qp, 800.0f);
-    EXPECT_EQ(at.modout.qs, 312.0f);
+    EXPECT_EQ(at.modout2.vs, at.modout.vs);
+    EXPECT_EQ(at.modout.z, 2641.0f);
+    EXPECT_EQ(at.modout2.rho, 5.5f);
+    EXPECT_EQ(at.modout2.qp, 800.0f);
+    EXPECT_EQ(at.modout2.qs, 312.0f);
 }
 
-TEST(Perturb, GradientFromThe2740Row) {
-    Perturbation p;
-    PerturbNotes notes;
-    for (int k = 0; k < 2; ++k) {
-        const auto top = p.perturbRow(mantle(2740.0f), &notes);
-        EXPECT_NEAR(top.modout.vp, 10.0f * 1.0054208f, 1e-5f);  // input velocities kept
-    }
-    const auto below = p.perturbRow(mantle(2740.01f), &notes);
-    EXPECT_NEAR(below.modout.vp, 13.6792f * 1.0054208f, 1e-4f);
-    EXPECT_NEAR(below.modout.vs, 7.26547f * 1.0054208f, 1e-4f);
-    EXPECT_FALSE(notes.noGradientTopRow);
-}
-
-TEST(Perturb, BasalLayerAndBoundary) {
+TEST(Perturb, EverythingAfterTheBoundaryRowPassesThrough) {
     Perturbation p;
     p.perturbRow(mantle(2740.0f));
-    const auto outside = p.perturbRow(mantle(2865.0f));
-    EXPECT_EQ(outside.modout2.vp, outside.modout.vp);
-    const auto inside = p.perturbRow(mantle(2866.0f));
-    EXPECT_EQ(inside.modout2.vp, inside.modout.vp * 0.9f);
     const auto cmb = p.perturbRow(ModelRow{2891.0f, 5.6f, 99.0f, 99.0f, 800.0f, 312.0f});
-    EXPECT_NEAR(cmb.modout.vp, 13.9335f, 1e-4f);
-    EXPECT_NEAR(cmb.modout.vs, 7.3738f, 1e-4f);
-    EXPECT_NEAR(cmb.modout2.vp, 12.5401f, 1e-4f);
+    EXPECT_NEAR(cmb.modout.vp, 13.9335f, 1e-4f);  // input velocities dropped
     EXPECT_NEAR(cmb.modout2.vs, 6.6364f, 1e-4f);
-    // The core side and every later row pass through, whatever their depth.
-    for (const ModelRow core : {ModelRow{2891.0f, 9.903f, 8.06f, 0.0f, 57823.0f, 0.0f}, mantle(2800.0f)}) {
-        const auto out = p.perturbRow(core);
-        EXPECT_EQ(out.modout.vp, core.vp);
-        EXPECT_EQ(out.modout2.vp, core.vp);
-        EXPECT_EQ(out.modout2.vs, core.vs);
+    for (const ModelRow row : {ModelRow{2891.0f, 9.903f, 8.06f, 0.0f, 57823.0f, 0.0f}, mantle(2800.0f)}) {
+        const auto out = p.perturbRow(row);
+        EXPECT_EQ(out.modout.vp, row.vp);
+        EXPECT_EQ(out.modout2.vs, row.vs);
     }
 }
 
@@ -79,8 +55,8 @@ TEST(Perturb, ModelWithout2891RowPassesCoreThrough) {
     Perturbation p;
     PerturbNotes notes;
     p.perturbRow(mantle(2740.0f), &notes);
-    const auto mantleRow = p.perturbRow(mantle(2890.0f), &notes);
-    EXPECT_NE(mantleRow.modout2.vp, mantleRow.modout.vp);  // still the basal layer
+    const auto basal = p.perturbRow(mantle(2890.0f), &notes);
+    EXPECT_NE(basal.modout2.vp, basal.modout.vp);
     EXPECT_FALSE(notes.noBoundaryRow);
     const auto core = p.perturbRow(mantle(2900.0f), &notes);
     EXPECT_TRUE(notes.noBoundaryRow);
