@@ -13,9 +13,10 @@ namespace {
 
 bool is_digit(char c) { return c >= '0' && c <= '9'; }
 
-// Powers of ten that a float holds exactly (5^10 < 2^24).
-constexpr float kExactPow10[] = {1e0f, 1e1f, 1e2f, 1e3f, 1e4f, 1e5f,
-                                 1e6f, 1e7f, 1e8f, 1e9f, 1e10f};
+// Powers of ten that a double holds exactly (5^22 < 2^53).
+constexpr double kExactPow10[] = {1e0,  1e1,  1e2,  1e3,  1e4,  1e5,  1e6,  1e7,
+                                  1e8,  1e9,  1e10, 1e11, 1e12, 1e13, 1e14, 1e15,
+                                  1e16, 1e17, 1e18, 1e19, 1e20, 1e21, 1e22};
 
 // Significant digits kept from a mantissa.  Beyond this a nonzero digit only
 // marks the value as lying above the kept digits, which is all that correct
@@ -123,16 +124,29 @@ bool parse_real(std::string_view field, int implied, float& out, FieldError& err
       --nd;
       ++e10;
     }
-    // Exact fast path: an integer below 2^24 and a power of ten that a float
-    // holds exactly give the correctly rounded result in one float operation.
-    if (nd <= 8 && e10 >= -10 && e10 <= 10) {
-      std::int32_t m = 0;
+    // Fast path (Clinger): an integer below 2^53 and a power of ten up to
+    // 10^22 are exact doubles, so one multiplication or division gives the
+    // double r nearest to the value.  Narrowing r to float is then correctly
+    // rounded too, unless r lies exactly halfway between two floats: every
+    // such midpoint is a double, so no midpoint can lie strictly between the
+    // value and r.  That one case goes the general way.
+    if (nd <= 16 && e10 >= -22 && e10 <= 22) {
+      std::int64_t m = 0;
       for (int k = 0; k < nd; ++k) m = m * 10 + (digits[k] - '0');
-      if (m <= (1 << 24)) {
-        const float fm = static_cast<float>(m);
-        float v = e10 >= 0 ? fm * kExactPow10[e10] : fm / kExactPow10[-e10];
-        out = negative ? -v : v;
-        return true;
+      if (m < (std::int64_t{1} << 53)) {
+        const double dm = static_cast<double>(m);
+        const double r = e10 >= 0 ? dm * kExactPow10[e10] : dm / kExactPow10[-e10];
+        const float f = static_cast<float>(r);
+        const double near = f;
+        bool midpoint = false;
+        if (near != r) {
+          const double other = std::nextafter(f, r > near ? HUGE_VALF : -HUGE_VALF);
+          midpoint = (r - near) == (other - r);
+        }
+        if (!midpoint && !std::isinf(f)) {
+          out = negative ? -f : f;
+          return true;
+        }
       }
     }
   }

@@ -158,7 +158,7 @@ TEST(ParseReal, DigitsBeyondTheKeptOnesStillRoundCorrectly) {
 
 TEST(ParseReal, AgreesWithStrtofOnRandomFields) {
   std::mt19937 rng(12345);
-  std::uniform_int_distribution<int> digit(0, 9), len(1, 12), pos(0, 12), ex(-40, 40), coin(0, 3);
+  std::uniform_int_distribution<int> digit(0, 9), len(1, 18), pos(0, 18), ex(-50, 50), coin(0, 3);
   for (int n = 0; n < 200000; ++n) {
     std::string mant;
     const int nd = len(rng);
