@@ -29,6 +29,7 @@ struct LibraryState {
   int16_t fatsave = 0;                          // pen thickness last written
   std::vector<const Font*> font_list;           // font cache, in order of making
   std::FILE* fontfile = nullptr;                // font file being read, if any
+  bool font_zero_built = false;                 // f0c filled, font_zero's slots set
 };
 
 extern LibraryState lib;
