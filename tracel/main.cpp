@@ -1,0 +1,63 @@
+// tracel: asks for a seismogram record file, reads it and plots amplitude
+// against time into the plot file through one zarvo_ call.
+#include <cstdio>
+#include <cstdlib>
+#include <iostream>
+#include <string>
+
+#include "record.h"
+#include "state.h"
+#include "writers.h"
+#include "zarvo.h"
+
+namespace {
+
+// The samples and their times: static, nothing allocated for them.
+float x[tracel::kMaxSamples];
+float y[tracel::kMaxSamples];
+
+// The parameter block: all zero (defaults) but the frame size.
+float para[20];
+
+}  // namespace
+
+int main() {
+  std::fputs(" Enter seismogram record name\n", stdout);
+  std::fflush(stdout);
+
+  std::string typed;
+  if (!std::getline(std::cin, typed)) {
+    std::fputs("tracel: no record name read from standard input\n", stderr);
+    return EXIT_FAILURE;
+  }
+  if (!typed.empty() && typed.back() == '\r') typed.pop_back();
+  bool cut = false;
+  const std::string name = tracel::record_name(typed, cut);
+  if (cut)
+    std::fprintf(stderr, "tracel: warning: record name longer than %zu characters, cut to \"%s\"\n",
+                 tracel::kNameWidth, name.c_str());
+
+  // The whole record is read before anything is plotted, so bad input
+  // leaves no plot file behind.
+  tracel::CountLine count;
+  if (auto r = tracel::read_record(name, count, y); !r) {
+    std::fprintf(stderr, "tracel: %s\n", r.message.c_str());
+    return EXIT_FAILURE;
+  }
+  tracel::fill_times(count.np, count.dt, x);
+
+  para[0] = 8.0f;  // frame width, inches
+  para[1] = 4.0f;  // frame height, inches
+  const std::int32_t np = count.np;
+  const int status = zarvo_(&np, x, y, "Time (s)", "Amp", " ", para);
+
+  // zarvo_ has said why it failed; a plot file that did not reach the disk
+  // completely (a full disk, say) is reported here.
+  bool ok = status == 0;
+  if (!zarvo::plotfile_flush_ok()) {
+    std::fprintf(stderr, "tracel: error writing plot file \"%s\": plot incomplete\n",
+                 zarvo::lib.plotfile_name);
+    ok = false;
+  }
+  return ok ? EXIT_SUCCESS : EXIT_FAILURE;
+}
