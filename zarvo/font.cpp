@@ -176,9 +176,12 @@ const Font& getfont(int32_t number) {
   }
   std::unique_ptr<Font> font = load_font(number);
   if (!font) return getfont(0);
-  // Kept for the life of the process: the cache holds the only reference.
-  lib.font_list.push_back(font.get());
-  return *font.release();
+  // Kept for the life of the process; font_store frees it only at exit.
+  const Font* kept = font.get();
+  lib.font_list.reserve(lib.font_list.size() + 1);
+  lib.font_store.push_back(std::move(font));
+  lib.font_list.push_back(kept);
+  return *kept;
 }
 
 }  // namespace zarvo

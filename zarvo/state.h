@@ -6,6 +6,7 @@
 
 #include <cstdint>
 #include <cstdio>
+#include <memory>
 #include <vector>
 
 #include "font.h"
@@ -28,6 +29,7 @@ struct LibraryState {
   TextInfo txtinfo;                             // current text-info record
   int16_t fatsave = 0;                          // pen thickness last written
   std::vector<const Font*> font_list;           // font cache, in order of making
+  std::vector<std::unique_ptr<Font>> font_store;  // owns the loaded fonts of font_list
   std::FILE* fontfile = nullptr;                // font file being read, if any
   bool font_zero_built = false;                 // f0c filled, font_zero's slots set
 };
