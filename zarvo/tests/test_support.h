@@ -3,6 +3,7 @@
 #define ZARVO_TEST_SUPPORT_H
 
 #include <cstdint>
+#include <ostream>
 #include <string>
 #include <vector>
 
@@ -53,3 +54,36 @@ Bytes concat(std::initializer_list<Bytes> parts);
 }  // namespace zarvo::testing
 
 #endif
+
+namespace zarvo::testing {
+
+// One command of a plot file, decoded.
+struct Command {
+  char op = 0;
+  std::vector<int> args;  // operands; for t: size, font, orientation
+  std::string text;       // for t: the text bytes
+  bool operator==(const Command&) const = default;
+};
+
+// Decodes a whole plot file; throws std::runtime_error on malformed input.
+std::vector<Command> parse_plot(const Bytes& bytes);
+void PrintTo(const Command& c, std::ostream* os);
+
+Command move(int x, int y);
+Command line(int x, int y);
+Command text(int size, int font, int orient, const std::string& s);
+
+// Runs the test body in a fresh scratch directory with the plot state reset
+// and the library's environment variables unset.
+class InScratchDir {
+ public:
+  InScratchDir();
+  ~InScratchDir();
+  const ScratchDir& dir() const { return dir_; }
+
+ private:
+  ScratchDir dir_;
+  std::string previous_;
+};
+
+}  // namespace zarvo::testing
