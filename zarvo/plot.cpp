@@ -1,0 +1,157 @@
+#include "plot.h"
+
+#include <cstdio>
+#include <cstdlib>
+
+#include "axis.h"
+#include "curve.h"
+#include "frame.h"
+#include "labels.h"
+#include "para.h"
+#include "pen.h"
+#include "state.h"
+#include "writers.h"
+
+namespace zarvo {
+
+namespace {
+
+constexpr float kDefaultFrameInches = 5.5f;
+constexpr float kDefaultMarkerSize = 2.0f;
+constexpr int32_t kDefaultTextSize = 8;
+constexpr int32_t kFontFactor = 1000;  // para(11) = font * 1000 + size
+constexpr int kEraseCommand = 'e';
+
+void set_plotfile_name(const char* name) {
+  std::snprintf(lib.plotfile_name, sizeof lib.plotfile_name, "%.*s", kPlotNameMax, name);
+}
+
+// Makes the range of a start-and-increment axis exactly the span of its
+// n generated values when the caller left it unset.
+void span_of_series(int32_t n, const float* v, float& lo, float& hi) {
+  if (lo != hi) return;
+  lo = v[0];
+  hi = v[0] + static_cast<float>(n - 1) * v[1];
+}
+
+// Narrows the axis with more data units per inch about its centre to the
+// scale of the other axis.
+void equalise_scales(float* para) {
+  const float cx = (para[p::kXRight] - para[p::kXLeft]) / para[p::kWidth];
+  const float cy = (para[p::kYTop] - para[p::kYBottom]) / para[p::kHeight];
+  if (cx > cy) {
+    const auto c = static_cast<float>(0.5 * static_cast<double>(cy - cx) * static_cast<double>(para[p::kWidth]));
+    para[p::kXLeft] = para[p::kXLeft] - c;
+    para[p::kXRight] = para[p::kXRight] + c;
+  } else {
+    const auto c = static_cast<float>(0.5 * static_cast<double>(cx - cy) * static_cast<double>(para[p::kHeight]));
+    para[p::kYBottom] = para[p::kYBottom] - c;
+    para[p::kYTop] = para[p::kYTop] + c;
+  }
+}
+
+// Completes the parameter block of a new graph: defaults, ranges, ticks.
+// False when a tick interval could not be found.
+bool set_up(int32_t n, const float* x, const float* y, float* para) {
+  if (trunc32(para[p::kText]) % kFontFactor == 0) para[p::kText] = para[p::kText] + kDefaultTextSize;
+  lib.origin_offset = low16(trunc32(para[p::kText]) % kFontFactor);
+  if (para[p::kWidth] == 0.0f) para[p::kWidth] = kDefaultFrameInches;
+  if (para[p::kHeight] == 0.0f) para[p::kHeight] = kDefaultFrameInches;
+  if (para[p::kStyle] != 0.0f && para[p::kMarkerSize] <= 0.0f) para[p::kMarkerSize] = kDefaultMarkerSize;
+
+  // A start-and-increment array holds one distinct value when its range is
+  // still unset here (zero increment), so only its first element is scanned.
+  const float arrays = para[p::kArrays];
+  const int32_t ny = arrays == -1.0f ? 1 : n;
+  const int32_t nx = arrays == 1.0f ? 1 : n;
+  if (para[p::kYBottom] == para[p::kYTop]) axmi(ny, y, &para[p::kYBottom], &para[p::kYTop], &para[p::kHeight], para);
+  if (para[p::kXLeft] == para[p::kXRight]) axmi(nx, x, &para[p::kXLeft], &para[p::kXRight], &para[p::kWidth], para);
+
+  if (para[p::kFrame] == 1.0f || para[p::kFrame] == -1.0f) equalise_scales(para);
+
+  if (para[p::kXTick] == 0.0f) grid(&para[p::kXLeft], &para[p::kXRight], &para[p::kXFirstTick], &para[p::kXTick]);
+  if (para[p::kYTick] == 0.0f) grid(&para[p::kYBottom], &para[p::kYTop], &para[p::kYFirstTick], &para[p::kYTick]);
+  return para[p::kXTick] * para[p::kYTick] != 0.0f;
+}
+
+void set_text_record(const float* para) {
+  const int32_t k = trunc32(para[p::kText]);
+  settxtinfo(lib.txtinfo, kInfoOrient, 0);
+  settxtinfo(lib.txtinfo, kInfoFont, k / kFontFactor);
+  settxtinfo(lib.txtinfo, kInfoSize, k % kFontFactor);
+}
+
+Frame frame_geometry(const float* para) {
+  Frame f;
+  f.xo = origin_x(lib.origin_offset);
+  f.yo = origin_y(lib.origin_offset);
+  f.xr = plot_unit(static_cast<float>(f.xo) + static_cast<float>(kUnitsPerInch) * para[p::kWidth]);
+  f.yt = plot_unit(static_cast<float>(f.yo) + static_cast<float>(kUnitsPerInch) * para[p::kHeight]);
+  f.sx = axis_scale(para[p::kXLeft], para[p::kXRight], para[p::kWidth]);
+  f.sy = axis_scale(para[p::kYBottom], para[p::kYTop], para[p::kHeight]);
+  return f;
+}
+
+// Opens the plot file when the block says none is open; refuses to go on
+// when the block claims an open file that this process never opened.
+bool open_plotfile(float* para) {
+  if (para[p::kOpen] != 0.0f) {
+    if (lib.plotfile != nullptr) return true;
+    std::fputs("Zarvo: plotfile not open; set para(20) to 0 to open it\n", stderr);
+    return false;
+  }
+  lib.plotfile = std::fopen(lib.plotfile_name, "w");
+  if (lib.plotfile == nullptr) {
+    std::fprintf(stderr, "Zarvo: can't open %s\n", lib.plotfile_name);
+    return false;
+  }
+  para[p::kOpen] = 1.0f;
+  return true;
+}
+
+}  // namespace
+
+int32_t plot(int32_t n, const float* x, const float* y, const char* xlabel, const char* ylabel,
+             const char* title, float* para) {
+  if (para[p::kOpen] < 0.0f) {
+    set_plotfile_name(title);
+    para[p::kOpen] = 0.0f;
+    std::fprintf(stderr, "ZARVO: plotfile name set to %s\n", lib.plotfile_name);
+    return 0;
+  }
+
+  bool debug = false;
+  if (para[p::kOpen] == 0.0f) {
+    if (const char* name = std::getenv("pltfil")) set_plotfile_name(name);
+    debug = std::getenv("zarvo_debug") != nullptr;
+  }
+  const bool extended = para[p::kStyle] == 0.0f && para[p::kMarkerSize] < 0.0f;
+  if (extended && debug) std::fputs("ZARVO: extended mode\n", stderr);
+
+  if (n < 0 || (n == 0 && debug)) {
+    std::fputs("ZARVO: error, non-positive point count\n", stderr);
+    return -1;
+  }
+
+  if (para[p::kArrays] == 1.0f) span_of_series(n, x, para[p::kXLeft], para[p::kXRight]);
+  if (para[p::kArrays] == -1.0f) span_of_series(n, y, para[p::kYBottom], para[p::kYTop]);
+
+  if (para[p::kMode] * para[p::kOpen] == 0.0f && !set_up(n, x, y, para)) {
+    std::fputs("zarvo unable to scale data \n", stderr);
+    return -1;
+  }
+
+  set_text_record(para);
+  const Frame frame = frame_geometry(para);
+  if (!open_plotfile(para)) return -1;
+  if (para[p::kMode] == 0.0f) putbyte(kEraseCommand, lib.plotfile);
+  fatcheck(para);
+  draw_curve(n, x, y, para, frame);
+
+  if (para[p::kMode] > 0.0f) return 0;
+  draw_frame_and_annotation(para, frame, Titles{xlabel, ylabel, title});
+  para[p::kMode] = 1.0f;
+  return 0;
+}
+
+}  // namespace zarvo
