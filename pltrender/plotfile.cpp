@@ -31,7 +31,16 @@ class Reader {
       fail(r, 0, "empty file, no commands");
       return r;
     }
+    // A first pass counts the commands, so that the second stores them
+    // without growing the vector step by step.
+    store_ = false;
     std::size_t pos = 0;
+    ParseResult counting;
+    while (pos < size_ && command(counting, pos)) {
+    }
+    r.commands.reserve(count_);
+    store_ = true;
+    pos = 0;
     while (pos < size_) {
       if (!command(r, pos)) return r;
     }
@@ -108,7 +117,7 @@ class Reader {
                    std::to_string(size_ - start) + " text bytes to the end of the file)");
           return false;
         }
-        c.text.assign(reinterpret_cast<const char*>(data_ + start), end - start);
+        if (store_) c.text.assign(reinterpret_cast<const char*>(data_ + start), end - start);
         pos = end + 1;
         break;
       }
@@ -129,10 +138,12 @@ class Reader {
                    std::to_string(need) + " bytes, " + std::to_string(left) + " left");
           return false;
         }
-        c.points.resize(static_cast<std::size_t>(n) + 1);
-        for (std::size_t i = 0; i < c.points.size(); ++i) {
-          c.points[i].x = h(pos + 5 + 4 * i);
-          c.points[i].y = h(pos + 7 + 4 * i);
+        if (store_) {
+          c.points.resize(static_cast<std::size_t>(n) + 1);
+          for (std::size_t i = 0; i < c.points.size(); ++i) {
+            c.points[i].x = h(pos + 5 + 4 * i);
+            c.points[i].y = h(pos + 7 + 4 * i);
+          }
         }
         pos += need;
         break;
@@ -147,12 +158,17 @@ class Reader {
         return false;
       }
     }
-    r.commands.push_back(std::move(c));
+    if (store_)
+      r.commands.push_back(std::move(c));
+    else
+      ++count_;
     return true;
   }
 
   const uint8_t* data_;
   std::size_t size_;
+  bool store_ = true;
+  std::size_t count_ = 0;
 };
 
 }  // namespace

@@ -1,0 +1,147 @@
+// pltrender: draws a plot file to PNG, SVG or PDF with cairo.
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <string>
+#include <vector>
+
+#include "plotfile.h"
+#include "render.h"
+#include "textlayout.h"
+#include "version.h"
+
+namespace {
+
+void usage(std::FILE* out) {
+  std::fputs(
+      "usage: pltrender [options] PLOTFILE OUTPUT.{png,svg,pdf}\n"
+      "Draws a plot file; the output format follows the file name's extension.\n"
+      "  --dpi N          PNG resolution in dots per inch (default 150)\n"
+      "  --page SIZE      fixed page: letter, a4 or WxH in inches (e.g. 11x8.5);\n"
+      "                   plot point (0,0) is the page's lower-left corner\n"
+      "  --landscape      turn a letter or a4 page sideways\n"
+      "  --margin IN      margin around the drawing when the page is fitted to it\n"
+      "                   (the default), in inches (default 0.25)\n"
+      "  --fonts DIR      directory of the font files 001, 002, ... (default: the\n"
+      "                   PLTRENDER_FONTS environment variable, else the working\n"
+      "                   directory); a missing font is drawn in font 0\n"
+      "  --help, --version\n"
+      "Several pages (erase commands) go to one PDF, or to numbered PNG/SVG files\n"
+      "NAME-1.png, NAME-2.png, ...\n",
+      out);
+}
+
+bool parse_number(const char* s, double& v) {
+  char* end = nullptr;
+  v = std::strtod(s, &end);
+  return end != s && *end == '\0';
+}
+
+bool parse_page(const std::string& s, double& w, double& h) {
+  if (s == "letter") {
+    w = 8.5;
+    h = 11;
+    return true;
+  }
+  if (s == "a4") {
+    w = 210 / 25.4;
+    h = 297 / 25.4;
+    return true;
+  }
+  const std::size_t x = s.find('x');
+  if (x == std::string::npos) return false;
+  return parse_number(s.substr(0, x).c_str(), w) && parse_number(s.substr(x + 1).c_str(), h) &&
+         w > 0 && h > 0 && w <= 200 && h <= 200;
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+  pltrender::RenderOptions options;
+  std::string font_dir;
+  bool have_font_dir = false;
+  bool landscape = false;
+  std::vector<std::string> files;
+  for (int i = 1; i < argc; ++i) {
+    std::string a = argv[i];
+    std::string value;
+    const bool takes_value = a.rfind("--dpi", 0) == 0 || a.rfind("--page", 0) == 0 ||
+                             a.rfind("--margin", 0) == 0 || a.rfind("--fonts", 0) == 0;
+    if (takes_value) {
+      const std::size_t eq = a.find('=');
+      if (eq != std::string::npos) {
+        value = a.substr(eq + 1);
+        a = a.substr(0, eq);
+      } else if (i + 1 < argc) {
+        value = argv[++i];
+      } else {
+        std::fprintf(stderr, "pltrender: %s needs a value\n", a.c_str());
+        return 2;
+      }
+    }
+    double v = 0;
+    if (a == "--help" || a == "-h") {
+      usage(stdout);
+      return 0;
+    } else if (a == "--version") {
+      std::printf("pltrender %s\n", PLTRENDER_VERSION);
+      return 0;
+    } else if (a == "--dpi") {
+      if (!parse_number(value.c_str(), v) || v <= 0 || v > 10000) {
+        std::fprintf(stderr, "pltrender: bad --dpi value '%s'\n", value.c_str());
+        return 2;
+      }
+      options.dpi = v;
+    } else if (a == "--page") {
+      if (!parse_page(value, options.page_width, options.page_height)) {
+        std::fprintf(stderr, "pltrender: bad --page value '%s' (letter, a4 or WxH inches)\n", value.c_str());
+        return 2;
+      }
+      options.fit = false;
+    } else if (a == "--margin") {
+      if (!parse_number(value.c_str(), v) || v < 0 || v > 100) {
+        std::fprintf(stderr, "pltrender: bad --margin value '%s'\n", value.c_str());
+        return 2;
+      }
+      options.margin = v;
+    } else if (a == "--fonts") {
+      font_dir = value;
+      have_font_dir = true;
+    } else if (a == "--landscape") {
+      landscape = true;
+    } else if (a.size() > 1 && a[0] == '-') {
+      std::fprintf(stderr, "pltrender: unknown option %s\n", a.c_str());
+      usage(stderr);
+      return 2;
+    } else {
+      files.push_back(a);
+    }
+  }
+  if (files.size() != 2) {
+    usage(stderr);
+    return 2;
+  }
+  if (landscape && options.page_width < options.page_height) std::swap(options.page_width, options.page_height);
+  if (!have_font_dir) {
+    const char* env = std::getenv("PLTRENDER_FONTS");
+    if (env != nullptr) font_dir = env;
+  }
+
+  std::vector<uint8_t> bytes;
+  std::string error;
+  if (!pltrender::read_file(files[0], bytes, error)) {
+    std::fprintf(stderr, "pltrender: %s\n", error.c_str());
+    return 1;
+  }
+  const pltrender::ParseResult r = pltrender::parse(bytes);
+  if (!r.ok) {
+    std::fprintf(stderr, "pltrender: %s: %s\n", files[0].c_str(), r.error.c_str());
+    return 1;
+  }
+  pltrender::FontSet fonts(font_dir);
+  if (!pltrender::render_file(r.commands, files[1], options, fonts, error)) {
+    std::fprintf(stderr, "pltrender: %s\n", error.c_str());
+    return 1;
+  }
+  return 0;
+}

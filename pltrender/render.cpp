@@ -1,0 +1,516 @@
+#include "render.h"
+
+#include <cairo-pdf.h>
+#include <cairo-svg.h>
+#include <cairo.h>
+
+#include <algorithm>
+#include <cctype>
+#include <cmath>
+#include <cstdio>
+#include <memory>
+
+namespace pltrender {
+
+namespace {
+
+constexpr double kUnitsPerInch = 300.0;
+constexpr double kPointsPerInch = 72.0;
+constexpr int kMaxThickness = 100;
+
+struct PenState {
+  int thickness = 0;
+  double x = 0;
+  double y = 0;
+};
+
+double text_stroke_width(const TextLayout& t, double lw) { return std::max(lw, t.line_height / 20.0); }
+
+// Walks a page's commands, keeping the pen position and thickness.
+template <typename Visitor>
+void walk(const std::vector<Command>& commands, const Page& page, PenState& st, Visitor&& visit) {
+  for (std::size_t i = page.begin; i < page.end; ++i) {
+    const Command& c = commands[i];
+    visit(c, st);
+    switch (c.op) {
+      case 'f': st.thickness = c.thickness; break;
+      case 'm':
+      case 'd':
+        st.x = c.x;
+        st.y = c.y;
+        break;
+      default: break;
+    }
+  }
+}
+
+void add_expanded(Box& b, double x, double y, double r) {
+  b.add(x - r, y - r);
+  b.add(x + r, y + r);
+}
+
+// The page in plot units: lower-left corner (x0, y0), size w x h.
+struct PageFrame {
+  double x0 = 0, y0 = 0, w = 0, h = 0;
+};
+
+PageFrame frame_for(const Box& bounds, const RenderOptions& o) {
+  PageFrame f;
+  if (!o.fit) {
+    f.w = o.page_width * kUnitsPerInch;
+    f.h = o.page_height * kUnitsPerInch;
+    return f;
+  }
+  const double m = o.margin * kUnitsPerInch;
+  if (bounds.empty) {
+    f.w = f.h = kUnitsPerInch;  // a blank page of one inch square
+    return f;
+  }
+  f.x0 = std::floor(bounds.x0 - m);
+  f.y0 = std::floor(bounds.y0 - m);
+  f.w = std::ceil(bounds.x1 + m) - f.x0;
+  f.h = std::ceil(bounds.y1 + m) - f.y0;
+  return f;
+}
+
+// Coverage of long polylines on raster pages.  Cairo's scan conversion of
+// one stroke slows down sharply with the number of crossing segments, so a
+// long run of draws is stroked in chunks of kChunkSegments into a scratch
+// alpha mask, each chunk merged into an accumulated mask by the maximum of
+// the two coverages (not by adding them, which would darken the joints
+// between chunks), and the accumulated mask is painted in ink once.  The
+// result is the run stroked as one path, without seams.
+constexpr int kChunkSegments = 200;
+
+class ChunkedStroker {
+ public:
+  ChunkedStroker(cairo_t* page, int width, int height) : page_(page), width_(width), height_(height) {}
+  ~ChunkedStroker() {
+    if (scr_) cairo_destroy(scr_);
+    if (scratch_) cairo_surface_destroy(scratch_);
+    if (acc_) cairo_surface_destroy(acc_);
+  }
+  ChunkedStroker(const ChunkedStroker&) = delete;
+  ChunkedStroker& operator=(const ChunkedStroker&) = delete;
+
+  bool active() const { return active_; }
+
+  // Takes over the path being built on the page (with its line width).
+  bool begin() {
+    if (!scratch_) {
+      scratch_ = cairo_image_surface_create(CAIRO_FORMAT_A8, width_, height_);
+      acc_ = cairo_image_surface_create(CAIRO_FORMAT_A8, width_, height_);
+      scr_ = cairo_create(scratch_);
+      if (cairo_status(scr_) != CAIRO_STATUS_SUCCESS || cairo_surface_status(acc_) != CAIRO_STATUS_SUCCESS)
+        return false;
+      cairo_set_line_join(scr_, CAIRO_LINE_JOIN_ROUND);
+      cairo_set_line_cap(scr_, CAIRO_LINE_CAP_ROUND);
+      cairo_set_operator(scr_, CAIRO_OPERATOR_SOURCE);
+    }
+    cairo_matrix_t m;
+    cairo_get_matrix(page_, &m);
+    cairo_set_matrix(scr_, &m);
+    cairo_set_line_width(scr_, cairo_get_line_width(page_));
+    cairo_path_t* path = cairo_copy_path(page_);
+    cairo_new_path(page_);
+    cairo_new_path(scr_);
+    cairo_append_path(scr_, path);
+    chunk_box_ = Box{};
+    for (int i = 0; i < path->num_data; i += path->data[i].header.length)
+      for (int k = 1; k < path->data[i].header.length; ++k)
+        chunk_box_.add(path->data[i + k].point.x, path->data[i + k].point.y);
+    cairo_path_destroy(path);
+    active_ = true;
+    return true;
+  }
+
+  void move_to(double x, double y) {
+    cairo_move_to(scr_, x, y);
+    chunk_box_.add(x, y);
+  }
+  void line_to(double x, double y) {
+    cairo_line_to(scr_, x, y);
+    chunk_box_.add(x, y);
+  }
+
+  // Strokes the chunk built so far and goes on from its last point.
+  void chunk() {
+    double x = 0, y = 0;
+    const bool has_point = cairo_has_current_point(scr_);
+    if (has_point) cairo_get_current_point(scr_, &x, &y);
+    stroke_chunk();
+    if (has_point) move_to(x, y);
+  }
+
+  // Strokes the last chunk and paints the accumulated coverage in ink.
+  void finish() {
+    if (!active_) return;
+    stroke_chunk();
+    if (!acc_box_.empty) {
+      cairo_surface_mark_dirty(acc_);
+      cairo_save(page_);
+      cairo_identity_matrix(page_);
+      cairo_rectangle(page_, acc_box_.x0, acc_box_.y0, acc_box_.x1 - acc_box_.x0, acc_box_.y1 - acc_box_.y0);
+      cairo_clip(page_);
+      cairo_mask_surface(page_, acc_, 0, 0);
+      cairo_restore(page_);
+      cairo_surface_flush(acc_);
+      clear(acc_, acc_box_);
+      acc_box_ = Box{};
+    }
+    active_ = false;
+  }
+
+ private:
+  // Device pixel rectangle [x0, x1) x [y0, y1) of the current chunk's ink:
+  // its points widened by half the line width.
+  Box ink_box() {
+    Box b;
+    if (chunk_box_.empty) return b;
+    const double hw = cairo_get_line_width(scr_) / 2;
+    double xs[2] = {chunk_box_.x0 - hw, chunk_box_.x1 + hw}, ys[2] = {chunk_box_.y0 - hw, chunk_box_.y1 + hw};
+    for (double x : xs)
+      for (double y : ys) {
+        double dx = x, dy = y;
+        cairo_user_to_device(scr_, &dx, &dy);
+        b.add(dx, dy);
+      }
+    b.x0 = std::clamp(std::floor(b.x0) - 1, 0.0, static_cast<double>(width_));
+    b.y0 = std::clamp(std::floor(b.y0) - 1, 0.0, static_cast<double>(height_));
+    b.x1 = std::clamp(std::ceil(b.x1) + 1, 0.0, static_cast<double>(width_));
+    b.y1 = std::clamp(std::ceil(b.y1) + 1, 0.0, static_cast<double>(height_));
+    if (b.x1 <= b.x0 || b.y1 <= b.y0) b.empty = true;
+    return b;
+  }
+
+  void stroke_chunk() {
+    const Box b = ink_box();
+    chunk_box_ = Box{};
+    if (b.empty) {
+      cairo_new_path(scr_);
+      return;
+    }
+    cairo_set_source_rgba(scr_, 0, 0, 0, 1);
+    cairo_stroke(scr_);
+    cairo_surface_flush(scratch_);
+    cairo_surface_flush(acc_);
+    unsigned char* src = cairo_image_surface_get_data(scratch_);
+    unsigned char* dst = cairo_image_surface_get_data(acc_);
+    const int stride = cairo_image_surface_get_stride(scratch_);
+    for (int y = static_cast<int>(b.y0); y < static_cast<int>(b.y1); ++y) {
+      unsigned char* s = src + static_cast<std::size_t>(y) * stride;
+      unsigned char* d = dst + static_cast<std::size_t>(y) * stride;
+      for (int x = static_cast<int>(b.x0); x < static_cast<int>(b.x1); ++x) {
+        if (s[x] > d[x]) d[x] = s[x];
+        s[x] = 0;
+      }
+    }
+    cairo_surface_mark_dirty(scratch_);
+    acc_box_.add(b);
+  }
+
+  static void clear(cairo_surface_t* s, const Box& b) {
+    unsigned char* data = cairo_image_surface_get_data(s);
+    const int stride = cairo_image_surface_get_stride(s);
+    for (int y = static_cast<int>(b.y0); y < static_cast<int>(b.y1); ++y)
+      std::fill(data + static_cast<std::size_t>(y) * stride + static_cast<std::size_t>(b.x0),
+                data + static_cast<std::size_t>(y) * stride + static_cast<std::size_t>(b.x1), 0);
+    cairo_surface_mark_dirty(s);
+  }
+
+  cairo_t* page_;
+  int width_, height_;
+  cairo_surface_t* scratch_ = nullptr;
+  cairo_surface_t* acc_ = nullptr;
+  cairo_t* scr_ = nullptr;
+  bool active_ = false;
+  Box chunk_box_;  // user-space box of the chunk's points
+  Box acc_box_;
+};
+
+// Draws one page onto `cr`, whose user space is plot units.  On raster
+// pages (`width` > 0) long runs of draws go through a ChunkedStroker.
+class Painter {
+ public:
+  Painter(cairo_t* cr, FontSet& fonts, bool chunked, int width, int height)
+      : cr_(cr), fonts_(fonts), chunked_(chunked), stroker_(cr, width, height) {
+    cairo_set_line_join(cr_, CAIRO_LINE_JOIN_ROUND);
+    cairo_set_line_cap(cr_, CAIRO_LINE_CAP_ROUND);
+    cairo_set_source_rgb(cr_, 0, 0, 0);
+  }
+
+  void operator()(const Command& c, const PenState& st) {
+    switch (c.op) {
+      case 'f':
+        if (line_width(c.thickness) != line_width(st.thickness)) flush();
+        break;
+      case 'm': break;  // the pen position is kept by the walk
+      case 'd': {
+        if (!pending_) {
+          cairo_set_line_width(cr_, line_width(st.thickness));
+          cairo_move_to(cr_, st.x, st.y);
+          pending_ = true;
+          segments_ = 0;
+        } else if (!at_pen(st)) {
+          if (stroker_.active())
+            stroker_.move_to(st.x, st.y);
+          else
+            cairo_move_to(cr_, st.x, st.y);
+        }
+        if (stroker_.active())
+          stroker_.line_to(c.x, c.y);
+        else
+          cairo_line_to(cr_, c.x, c.y);
+        last_x_ = c.x;
+        last_y_ = c.y;
+        if (chunked_ && ++segments_ % kChunkSegments == 0) {
+          if (!stroker_.active() && !stroker_.begin())
+            chunked_ = false;  // no memory for the masks: one stroke it is
+          else
+            stroker_.chunk();
+        }
+        break;
+      }
+      case 't': {
+        flush();
+        const TextLayout t = layout_text(fonts_, c, st.x, st.y);
+        if (t.strokes.empty()) break;
+        cairo_set_line_width(cr_, text_stroke_width(t, line_width(st.thickness)));
+        for (const auto& line : t.strokes) {
+          cairo_move_to(cr_, line[0].x, line[0].y);
+          for (std::size_t k = 1; k < line.size(); ++k) cairo_line_to(cr_, line[k].x, line[k].y);
+        }
+        cairo_stroke(cr_);
+        break;
+      }
+      case 'a':
+        flush();
+        cairo_move_to(cr_, c.points[0].x, c.points[0].y);
+        for (std::size_t k = 1; k < c.points.size(); ++k) cairo_line_to(cr_, c.points[k].x, c.points[k].y);
+        cairo_close_path(cr_);
+        shape(c.pattern, st.thickness);
+        break;
+      case 'c':
+        flush();
+        cairo_new_sub_path(cr_);
+        cairo_arc(cr_, c.x, c.y, std::abs(static_cast<double>(c.radius)), 0, 2 * M_PI);
+        cairo_close_path(cr_);
+        shape(c.pattern, st.thickness);
+        break;
+      default: break;
+    }
+  }
+
+  void flush() {
+    if (pending_) {
+      if (stroker_.active())
+        stroker_.finish();
+      else
+        cairo_stroke(cr_);
+    }
+    pending_ = false;
+  }
+
+ private:
+  bool at_pen(const PenState& st) const { return st.x == last_x_ && st.y == last_y_; }
+
+  void shape(uint16_t pattern, int thickness) {
+    cairo_set_line_width(cr_, line_width(thickness));
+    if (pattern != 0) cairo_fill_preserve(cr_);
+    cairo_stroke(cr_);
+  }
+
+  cairo_t* cr_;
+  FontSet& fonts_;
+  bool chunked_;
+  ChunkedStroker stroker_;
+  bool pending_ = false;
+  long segments_ = 0;
+  double last_x_ = 0, last_y_ = 0;
+};
+
+std::string lower(std::string s) {
+  for (char& ch : s) ch = static_cast<char>(std::tolower(static_cast<unsigned char>(ch)));
+  return s;
+}
+
+std::string cairo_error(cairo_status_t s) { return cairo_status_to_string(s); }
+
+// Sets up `cr` so that user space is plot units on the page `f` at `k`
+// device units per plot unit, and paints the page white.
+void prepare(cairo_t* cr, const PageFrame& f, double k) {
+  cairo_identity_matrix(cr);
+  cairo_set_source_rgb(cr, 1, 1, 1);
+  cairo_paint(cr);
+  cairo_matrix_t m;
+  cairo_matrix_init(&m, k, 0, 0, -k, -f.x0 * k, (f.y0 + f.h) * k);
+  cairo_set_matrix(cr, &m);
+}
+
+}  // namespace
+
+Format format_from_path(const std::string& path) {
+  const std::size_t dot = path.rfind('.');
+  const std::size_t slash = path.rfind('/');
+  if (dot == std::string::npos || (slash != std::string::npos && dot < slash)) return Format::unknown;
+  const std::string ext = lower(path.substr(dot + 1));
+  if (ext == "png") return Format::png;
+  if (ext == "svg") return Format::svg;
+  if (ext == "pdf") return Format::pdf;
+  return Format::unknown;
+}
+
+double line_width(int thickness) {
+  const int t = std::clamp(thickness, 0, kMaxThickness);
+  return 2.0 * (1 + t);
+}
+
+std::string page_file_name(const std::string& path, std::size_t index, std::size_t count) {
+  if (count <= 1) return path;
+  const std::size_t dot = path.rfind('.');
+  const std::size_t slash = path.rfind('/');
+  const std::string n = "-" + std::to_string(index);
+  if (dot == std::string::npos || (slash != std::string::npos && dot < slash)) return path + n;
+  return path.substr(0, dot) + n + path.substr(dot);
+}
+
+Box page_bounds(const std::vector<Command>& commands, const Page& page, FontSet& fonts,
+                int start_thickness) {
+  Box b;
+  PenState st;
+  st.thickness = start_thickness;
+  walk(commands, page, st, [&](const Command& c, const PenState& s) {
+    const double hw = line_width(s.thickness) / 2;
+    switch (c.op) {
+      case 'd':
+        add_expanded(b, s.x, s.y, hw);
+        add_expanded(b, c.x, c.y, hw);
+        break;
+      case 'a':
+        for (const Point& p : c.points) add_expanded(b, p.x, p.y, hw);
+        break;
+      case 'c':
+        add_expanded(b, c.x, c.y, std::abs(static_cast<double>(c.radius)) + hw);
+        break;
+      case 't': {
+        const TextLayout t = layout_text(fonts, c, s.x, s.y);
+        if (t.ink.empty) break;
+        const double tw = text_stroke_width(t, line_width(s.thickness)) / 2;
+        add_expanded(b, t.ink.x0, t.ink.y0, tw);
+        add_expanded(b, t.ink.x1, t.ink.y1, tw);
+        break;
+      }
+      default: break;
+    }
+  });
+  return b;
+}
+
+bool render_file(const std::vector<Command>& commands, const std::string& path,
+                 const RenderOptions& options, FontSet& fonts, std::string& error,
+                 std::vector<std::string>* written) {
+  const Format format = format_from_path(path);
+  if (format == Format::unknown) {
+    error = path + ": unknown output format (use a .png, .svg or .pdf file name)";
+    return false;
+  }
+  if (!(options.dpi > 0 && options.dpi <= 10000)) {
+    error = "resolution must be between 0 and 10000 dpi";
+    return false;
+  }
+  std::vector<Page> pages = split_pages(commands);
+  if (pages.empty()) pages.push_back({0, 0});
+
+  // Pen state at each page's start, and each page's frame.
+  std::vector<PenState> starts;
+  std::vector<PageFrame> frames;
+  PenState st;
+  for (const Page& p : pages) {
+    starts.push_back(st);
+    frames.push_back(frame_for(options.fit ? page_bounds(commands, p, fonts, st.thickness) : Box{}, options));
+    walk(commands, p, st, [](const Command&, const PenState&) {});
+  }
+
+  const double k_vec = kPointsPerInch / kUnitsPerInch;
+  const double k_png = options.dpi / kUnitsPerInch;
+  cairo_surface_t* pdf = nullptr;
+  if (format == Format::pdf) {
+    pdf = cairo_pdf_surface_create(path.c_str(), frames[0].w * k_vec, frames[0].h * k_vec);
+    if (cairo_surface_status(pdf) != CAIRO_STATUS_SUCCESS) {
+      error = path + ": " + cairo_error(cairo_surface_status(pdf));
+      cairo_surface_destroy(pdf);
+      return false;
+    }
+  }
+
+  for (std::size_t i = 0; i < pages.size(); ++i) {
+    const PageFrame& f = frames[i];
+    const std::string name = page_file_name(path, i + 1, pages.size());
+    cairo_surface_t* surface = nullptr;
+    double k = k_vec;
+    if (format == Format::pdf) {
+      cairo_pdf_surface_set_size(pdf, f.w * k_vec, f.h * k_vec);
+      surface = cairo_surface_reference(pdf);
+    } else if (format == Format::svg) {
+      surface = cairo_svg_surface_create(name.c_str(), f.w * k_vec, f.h * k_vec);
+      if (cairo_surface_status(surface) == CAIRO_STATUS_SUCCESS)
+        cairo_svg_surface_set_document_unit(surface, CAIRO_SVG_UNIT_PT);
+    } else {
+      k = k_png;
+      const double wp = std::ceil(f.w * k), hp = std::ceil(f.h * k);
+      if (wp > 32767 || hp > 32767 || wp * hp > options.max_pixels) {
+        char buf[160];
+        std::snprintf(buf, sizeof buf,
+                      "page %zu would be %.0f x %.0f pixels at %g dpi: too large (use a lower --dpi or --page)",
+                      i + 1, wp, hp, options.dpi);
+        error = buf;
+        return false;
+      }
+      surface = cairo_image_surface_create(CAIRO_FORMAT_RGB24, static_cast<int>(wp), static_cast<int>(hp));
+    }
+    if (cairo_surface_status(surface) != CAIRO_STATUS_SUCCESS) {
+      error = name + ": " + cairo_error(cairo_surface_status(surface));
+      cairo_surface_destroy(surface);
+      if (pdf) cairo_surface_destroy(pdf);
+      return false;
+    }
+    cairo_t* cr = cairo_create(surface);
+    prepare(cr, f, k);
+    const bool raster = format == Format::png;
+    Painter painter(cr, fonts, raster && options.chunked_raster,
+                    raster ? cairo_image_surface_get_width(surface) : 0,
+                    raster ? cairo_image_surface_get_height(surface) : 0);
+    PenState ps = starts[i];
+    walk(commands, pages[i], ps, painter);
+    painter.flush();
+    if (format == Format::pdf) cairo_show_page(cr);
+    cairo_status_t status = cairo_status(cr);
+    cairo_destroy(cr);
+    if (status == CAIRO_STATUS_SUCCESS && format == Format::png)
+      status = cairo_surface_write_to_png(surface, name.c_str());
+    if (format == Format::svg) {
+      cairo_surface_finish(surface);
+      if (status == CAIRO_STATUS_SUCCESS) status = cairo_surface_status(surface);
+    }
+    cairo_surface_destroy(surface);
+    if (status != CAIRO_STATUS_SUCCESS) {
+      error = name + ": " + cairo_error(status);
+      if (pdf) cairo_surface_destroy(pdf);
+      return false;
+    }
+    if (written && format != Format::pdf) written->push_back(name);
+  }
+  if (pdf) {
+    cairo_surface_finish(pdf);
+    const cairo_status_t status = cairo_surface_status(pdf);
+    cairo_surface_destroy(pdf);
+    if (status != CAIRO_STATUS_SUCCESS) {
+      error = path + ": " + cairo_error(status);
+      return false;
+    }
+    if (written) written->push_back(path);
+  }
+  return true;
+}
+
+}  // namespace pltrender

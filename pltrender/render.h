@@ -1,0 +1,62 @@
+// Drawing of plot files with cairo: PNG, SVG and PDF.
+//
+// Plot units are 1/300 inch with y upward; the page is flipped so that y
+// grows downward on the output.  Black ink on a white page.
+// - Lines: every run of moves and draws at one thickness is stroked as one
+//   path, with round joins and caps.  Line width in plot units is
+//   2 * (1 + t) for the thickness t of the last f command (t clamped to
+//   0..100; no f command means t = 0): t = 0 is 1/150 inch (one pixel at
+//   150 dpi), t = 1 is 1/75 inch, and so on.
+// - Areas and circles: filled (and outlined) for a nonzero fill pattern,
+//   outlined only for pattern 0; every nonzero pattern fills solid.
+// - Text: see textlayout.h; strokes are max(line width, line height / 20)
+//   wide.
+// - Pages: each e command begins a page.  PDF output holds all pages;
+//   PNG and SVG output of several pages goes to numbered files (NAME-1.png,
+//   NAME-2.png, ...); a single page goes to the given name.
+#ifndef PLTRENDER_RENDER_H
+#define PLTRENDER_RENDER_H
+
+#include <string>
+#include <vector>
+
+#include "plotfile.h"
+#include "textlayout.h"
+
+namespace pltrender {
+
+enum class Format { png, svg, pdf, unknown };
+
+// The output format named by the file's extension (case ignored).
+Format format_from_path(const std::string& path);
+
+struct RenderOptions {
+  double dpi = 150;          // PNG resolution
+  bool fit = true;           // page fitted to the drawing's bounding box
+  double margin = 0.25;      // margin around the bounding box, inches
+  double page_width = 8.5;   // fixed page size, inches (fit = false); plot
+  double page_height = 11;   // (0, 0) is the page's lower-left corner
+  double max_pixels = 64e6;  // refuse larger PNG pages
+  bool chunked_raster = true;  // stroke long polylines in chunks (PNG; faster)
+};
+
+// Line width in plot units for pen thickness t.
+double line_width(int thickness);
+
+// Bounding box of everything drawn on a page, line widths included.
+Box page_bounds(const std::vector<Command>& commands, const Page& page, FontSet& fonts,
+                int start_thickness);
+
+// Renders all pages to `path` (numbered files for several PNG/SVG pages).
+// Returns false with a message in `error`; `written` receives the names of
+// the files made.
+bool render_file(const std::vector<Command>& commands, const std::string& path,
+                 const RenderOptions& options, FontSet& fonts, std::string& error,
+                 std::vector<std::string>* written = nullptr);
+
+// The file name of page `index` (from 1) out of `count` pages.
+std::string page_file_name(const std::string& path, std::size_t index, std::size_t count);
+
+}  // namespace pltrender
+
+#endif

@@ -1,0 +1,323 @@
+// Drawing: lines, areas, circles, pages, page fitting, SVG and PDF output,
+// and the pltrender program's handling of bad input.
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <cmath>
+#include <filesystem>
+#include <regex>
+
+#include "image.h"
+#include "plot_builder.h"
+#include "plotfile.h"
+#include "render.h"
+
+namespace pltrender {
+namespace {
+
+using testing::Bytes;
+using testing::Image;
+using testing::PlotBuilder;
+using testing::ScratchDir;
+
+// Renders `bytes` to `name` in `dir` on a fixed page of w x h inches.
+bool render_fixed(const ScratchDir& dir, const Bytes& bytes, const std::string& name, double w, double h,
+                  double dpi = 150, std::string* error = nullptr) {
+  const ParseResult r = parse(bytes);
+  if (!r.ok) return false;
+  RenderOptions o;
+  o.fit = false;
+  o.page_width = w;
+  o.page_height = h;
+  o.dpi = dpi;
+  FontSet fonts("", true);
+  std::string err;
+  const bool ok = render_file(r.commands, dir.file(name), o, fonts, err);
+  if (error) *error = err;
+  return ok;
+}
+
+std::size_t count(const std::string& s, const std::string& what) {
+  std::size_t n = 0;
+  for (std::size_t p = s.find(what); p != std::string::npos; p = s.find(what, p + 1)) ++n;
+  return n;
+}
+
+TEST(Render, FormatFromExtension) {
+  EXPECT_EQ(format_from_path("a.png"), Format::png);
+  EXPECT_EQ(format_from_path("dir.x/A.SVG"), Format::svg);
+  EXPECT_EQ(format_from_path("plot.pdf"), Format::pdf);
+  EXPECT_EQ(format_from_path("plot"), Format::unknown);
+  EXPECT_EQ(format_from_path("dir.png/plot"), Format::unknown);
+  EXPECT_EQ(format_from_path("plot.jpg"), Format::unknown);
+  EXPECT_EQ(page_file_name("out/plot.png", 2, 3), "out/plot-2.png");
+  EXPECT_EQ(page_file_name("out/plot.png", 1, 1), "out/plot.png");
+}
+
+TEST(Render, ThicknessMapping) {
+  EXPECT_EQ(line_width(0), 2.0);
+  EXPECT_EQ(line_width(1), 4.0);
+  EXPECT_EQ(line_width(3), 8.0);
+  EXPECT_EQ(line_width(-4), 2.0);
+  EXPECT_EQ(line_width(30000), 202.0);
+}
+
+TEST(Render, HorizontalLineAtExpectedRow) {
+  ScratchDir dir;
+  // Page 4 x 2 inches = 1200 x 600 plot units; 150 dpi = 0.5 pixel per unit.
+  // Thickness 1 is 4 units (2 pixels) wide: y = 300 covers rows 149 and 150.
+  ASSERT_TRUE(render_fixed(dir, PlotBuilder().e().f(1).m(100, 300).d(1100, 300).bytes(), "l.png", 4, 2));
+  const Image img = testing::load_png(dir.file("l.png"));
+  ASSERT_EQ(img.width, 600);
+  ASSERT_EQ(img.height, 300);
+  for (int x = 55; x <= 545; x += 10) {
+    EXPECT_LT(img.at(x, 149), 20) << x;
+    EXPECT_LT(img.at(x, 150), 20) << x;
+    EXPECT_GT(img.at(x, 147), 235) << x;
+    EXPECT_GT(img.at(x, 152), 235) << x;
+  }
+  // Round caps reach one pixel beyond the end points (x 50 and 550).
+  EXPECT_GT(img.at(47, 150), 235);
+  EXPECT_GT(img.at(553, 150), 235);
+  EXPECT_GT(img.at(300, 20), 250);  // the page is white
+}
+
+TEST(Render, VerticalLineAndPlotOriginAtLowerLeft) {
+  ScratchDir dir;
+  ASSERT_TRUE(render_fixed(dir, PlotBuilder().f(1).m(200, 0).d(200, 600).bytes(), "v.png", 4, 2));
+  const Image img = testing::load_png(dir.file("v.png"));
+  for (int y = 10; y < 290; y += 10) {
+    EXPECT_LT(img.at(99, y), 20);
+    EXPECT_LT(img.at(100, y), 20);
+    EXPECT_GT(img.at(97, y), 235);
+    EXPECT_GT(img.at(102, y), 235);
+  }
+}
+
+TEST(Render, FilledTriangleCentroidAndOutline) {
+  ScratchDir dir;
+  // The library's up-triangle marker of size 20 at (1000, 500), filled and
+  // outlined (pattern 0), the second one 200 units to the left.
+  const Bytes b = PlotBuilder()
+                      .e()
+                      .a(0x0101, {{990, 494}, {1010, 494}, {1000, 511}})
+                      .a(0, {{790, 494}, {810, 494}, {800, 511}})
+                      .bytes();
+  ASSERT_TRUE(render_fixed(dir, b, "t.png", 4, 2));
+  const Image img = testing::load_png(dir.file("t.png"));
+  // Centroid (1000, 499.67) -> pixel (500, 50).
+  EXPECT_LT(img.at(500, 50), 20);
+  EXPECT_GT(img.at(400, 50), 200);  // the outline's inside stays white
+  EXPECT_LT(std::min(img.at(400, 52), img.at(400, 53)), 200);  // its bottom edge at row 53
+  EXPECT_GT(img.at(500, 60), 250);  // below the filled one
+}
+
+TEST(Render, CirclesFilledAndOutlined) {
+  ScratchDir dir;
+  const Bytes b = PlotBuilder().e().c(0x0101, 300, 300, 40).c(0, 900, 300, 40).bytes();
+  ASSERT_TRUE(render_fixed(dir, b, "c.png", 4, 2));
+  const Image img = testing::load_png(dir.file("c.png"));
+  EXPECT_LT(img.at(150, 150), 20);
+  EXPECT_LT(img.at(160, 150), 20);
+  EXPECT_GT(img.at(450, 150), 250);  // hollow centre
+  EXPECT_LT(std::min(img.at(469, 150), img.at(470, 150)), 200);  // ring at radius 20 pixels
+  EXPECT_GT(img.at(475, 150), 235);
+}
+
+TEST(Render, FitsPageToBoundingBoxWithMargin) {
+  ScratchDir dir;
+  const ParseResult r = parse(PlotBuilder().e().m(100, 300).d(1100, 300).bytes());
+  RenderOptions o;  // fit with a quarter-inch margin: 75 units
+  FontSet fonts("", true);
+  std::string err;
+  ASSERT_TRUE(render_file(r.commands, dir.file("fit.png"), o, fonts, err)) << err;
+  const Image img = testing::load_png(dir.file("fit.png"));
+  // Ink 99..1101 x 299..301 plus the margin: 1152 x 152 units.
+  EXPECT_EQ(img.width, 576);
+  EXPECT_EQ(img.height, 76);
+  EXPECT_LT(std::min(img.at(288, 37), img.at(288, 38)), 160);
+  o.dpi = 300;
+  ASSERT_TRUE(render_file(r.commands, dir.file("fit300.png"), o, fonts, err)) << err;
+  EXPECT_EQ(testing::load_png(dir.file("fit300.png")).width, 1152);
+}
+
+TEST(Render, ThickLinesAreWider) {
+  ScratchDir dir;
+  ASSERT_TRUE(render_fixed(dir, PlotBuilder().e().f(3).m(100, 300).d(1100, 300).bytes(), "w.png", 4, 2));
+  const Image img = testing::load_png(dir.file("w.png"));
+  // 8 units = 4 pixels: rows 148..151.
+  for (int y = 148; y <= 151; ++y) EXPECT_LT(img.at(300, y), 20) << y;
+  EXPECT_GT(img.at(300, 146), 235);
+  EXPECT_GT(img.at(300, 153), 235);
+}
+
+TEST(Render, SeveralPagesGoToNumberedFilesOrOnePdf) {
+  ScratchDir dir;
+  const Bytes b = PlotBuilder().e().m(100, 100).d(500, 100).e().m(100, 500).d(500, 500).bytes();
+  const ParseResult r = parse(b);
+  RenderOptions o;
+  FontSet fonts("", true);
+  std::string err;
+  std::vector<std::string> written;
+  ASSERT_TRUE(render_file(r.commands, dir.file("p.png"), o, fonts, err, &written)) << err;
+  ASSERT_EQ(written.size(), 2u);
+  EXPECT_EQ(written[0], dir.file("p-1.png"));
+  EXPECT_EQ(written[1], dir.file("p-2.png"));
+  EXPECT_FALSE(std::filesystem::exists(dir.file("p.png")));
+  EXPECT_GT(testing::load_png(written[1]).width, 0);
+  written.clear();
+  ASSERT_TRUE(render_file(r.commands, dir.file("p.svg"), o, fonts, err, &written)) << err;
+  EXPECT_EQ(written.size(), 2u);
+  written.clear();
+  ASSERT_TRUE(render_file(r.commands, dir.file("p.pdf"), o, fonts, err, &written)) << err;
+  ASSERT_EQ(written.size(), 1u);
+  const std::string pdf = testing::read_text(dir.file("p.pdf"));
+  EXPECT_EQ(pdf.rfind("%PDF-", 0), 0u);
+  const std::regex page("/Type\\s*/Page[^s]");
+  EXPECT_EQ(std::distance(std::sregex_iterator(pdf.begin(), pdf.end(), page), std::sregex_iterator()), 2);
+}
+
+TEST(Render, SvgIsWellFormedWithPhysicalSize) {
+  ScratchDir dir;
+  const Bytes b = PlotBuilder()
+                      .e()
+                      .m(100, 100)
+                      .d(900, 100)
+                      .d(900, 500)
+                      .a(0x0101, {{990, 494}, {1010, 494}, {1000, 511}})
+                      .c(0, 300, 300, 20)
+                      .text(200, 200, 8, 0, 0, "<&>\"'")
+                      .bytes();
+  ASSERT_TRUE(render_fixed(dir, b, "w.svg", 4, 2));
+  const std::string svg = testing::read_text(dir.file("w.svg"));
+  std::string why;
+  EXPECT_TRUE(testing::well_formed_xml(svg, why)) << why;
+  EXPECT_NE(svg.find("width=\"288pt\""), std::string::npos);
+  EXPECT_NE(svg.find("height=\"144pt\""), std::string::npos);
+  // The checker itself refuses broken documents.
+  EXPECT_FALSE(testing::well_formed_xml("<svg><g></svg></g>", why));
+  EXPECT_FALSE(testing::well_formed_xml("<svg a=1/>", why));
+  EXPECT_FALSE(testing::well_formed_xml("<svg>&nbsp;</svg>", why));
+  EXPECT_FALSE(testing::well_formed_xml("<svg/><svg/>", why));
+  EXPECT_TRUE(testing::well_formed_xml("<?xml version=\"1.0\"?>\n<svg a='1'><g/>x &amp; y</svg>\n", why));
+}
+
+// A seismogram of 99,999 samples across an 8 x 4 inch frame, with the frame.
+Bytes long_curve() {
+  PlotBuilder b;
+  b.e().m(400, 920);
+  for (int i = 1; i < 99999; ++i) {
+    const int x = 400 + static_cast<int>(2400.0 * i / 99998);
+    const int y = 920 + static_cast<int>(500 * std::sin(i * 0.013) * std::exp(-i / 40000.0) +
+                                         40 * std::sin(i * 1.7));
+    b.d(x, y);
+  }
+  b.m(400, 320).d(400, 1520).d(2800, 1520).d(2800, 320).d(400, 320);
+  return b.bytes();
+}
+
+TEST(Render, LongCurveIsFewSvgPaths) {
+  ScratchDir dir;
+  const Bytes b = long_curve();
+  ASSERT_TRUE(render_fixed(dir, b, "long.svg", 11, 8.5));
+  const std::string svg = testing::read_text(dir.file("long.svg"));
+  std::string why;
+  EXPECT_TRUE(testing::well_formed_xml(svg, why)) << why;
+  EXPECT_LE(count(svg, "<path"), 3u);
+  ASSERT_TRUE(render_fixed(dir, b, "long.png", 11, 8.5));
+  const Image img = testing::load_png(dir.file("long.png"));
+  EXPECT_EQ(img.width, 1650);
+  // The frame's bottom edge at y = 320 -> row (2550 - 320) / 2 = 1115.
+  EXPECT_LT(std::min(img.at(1000, 1114), img.at(1000, 1115)), 160);
+}
+
+TEST(Render, RefusesHugePagesAndUnknownFormats) {
+  ScratchDir dir;
+  const ParseResult r = parse(PlotBuilder().e().m(-32768, -32768).d(32767, 32767).bytes());
+  RenderOptions o;
+  o.dpi = 600;
+  FontSet fonts("", true);
+  std::string err;
+  EXPECT_FALSE(render_file(r.commands, dir.file("huge.png"), o, fonts, err));
+  EXPECT_NE(err.find("too large"), std::string::npos) << err;
+  EXPECT_FALSE(std::filesystem::exists(dir.file("huge.png")));
+  // Vector output of the same drawing is fine.
+  EXPECT_TRUE(render_file(r.commands, dir.file("huge.pdf"), o, fonts, err)) << err;
+  EXPECT_FALSE(render_file(r.commands, dir.file("plot.gif"), o, fonts, err));
+  EXPECT_EQ(err, dir.file("plot.gif") + ": unknown output format (use a .png, .svg or .pdf file name)");
+}
+
+TEST(Program, RendersAndReportsBadInput) {
+  ScratchDir dir;
+  const std::string in = dir.file("pltfil");
+  testing::write_bytes(in, PlotBuilder().e().m(100, 300).d(1100, 300).bytes());
+  const std::string prog = PLTRENDER;
+  testing::Run r = testing::run(prog + " --dpi 75 --page 4x2 " + in + " " + dir.file("o.png"));
+  EXPECT_EQ(r.status, 0) << r.err;
+  const Image img = testing::load_png(dir.file("o.png"));
+  EXPECT_EQ(img.width, 300);
+  EXPECT_EQ(img.height, 150);
+  r = testing::run(prog + " --page=letter --landscape " + in + " " + dir.file("o.pdf"));
+  EXPECT_EQ(r.status, 0) << r.err;
+  EXPECT_NE(testing::read_text(dir.file("o.pdf")).find("792 612"), std::string::npos);
+
+  // Bad plot files: a message with the byte offset, status 1, no output.
+  const std::vector<std::pair<Bytes, std::string>> bad = {
+      {{}, "byte offset 0: empty file, no commands"},
+      {{'e', 'x'}, "byte offset 1: unknown command byte 0x78 ('x')"},
+      {{'e', 'm', 1, 0}, "byte offset 1: truncated 'm' command: needs 5 bytes, 3 left"},
+      {{'t', 8, 0, 0, 0, 'A'}, "byte offset 0: text of 't' command has no terminating zero byte (1 text bytes to the end of the file)"},
+      {{'a', 1, 1, 0x30, 0x75, 0, 0}, "byte offset 0: 'a' command with vertex count 30000 needs 120009 bytes, 7 left"},
+  };
+  for (const auto& [bytes, message] : bad) {
+    testing::write_bytes(in, bytes);
+    std::filesystem::remove(dir.file("bad.png"));
+    r = testing::run(prog + " " + in + " " + dir.file("bad.png"));
+    EXPECT_EQ(r.status, 1);
+    EXPECT_EQ(r.err, "pltrender: " + in + ": " + message + "\n");
+    EXPECT_FALSE(std::filesystem::exists(dir.file("bad.png")));
+  }
+  r = testing::run(prog + " --dpi -3 " + in + " x.png");
+  EXPECT_EQ(r.status, 2);
+  r = testing::run(prog + " --page 8x " + in + " x.png");
+  EXPECT_EQ(r.status, 2);
+  r = testing::run(prog + " --help");
+  EXPECT_EQ(r.status, 0);
+  EXPECT_NE(r.out.find("usage: pltrender"), std::string::npos);
+  r = testing::run(prog + " --version");
+  EXPECT_EQ(r.out.rfind("pltrender ", 0), 0u);
+}
+
+}  // namespace
+}  // namespace pltrender
+
+namespace pltrender {
+namespace {
+
+TEST(Render, ChunkedStrokingLeavesTheImageUnchanged) {
+  ScratchDir dir;
+  const ParseResult r = parse(long_curve());
+  RenderOptions o;
+  FontSet fonts("", true);
+  std::string err;
+  ASSERT_TRUE(render_file(r.commands, dir.file("chunked.png"), o, fonts, err)) << err;
+  o.chunked_raster = false;
+  ASSERT_TRUE(render_file(r.commands, dir.file("full.png"), o, fonts, err)) << err;
+  const testing::Image a = testing::load_png(dir.file("chunked.png"));
+  const testing::Image b = testing::load_png(dir.file("full.png"));
+  ASSERT_EQ(a.width, b.width);
+  ASSERT_EQ(a.height, b.height);
+  long total = 0, big = 0, ink = 0;
+  for (std::size_t i = 0; i < a.gray.size(); ++i) {
+    const int d = std::abs(a.gray[i] - b.gray[i]);
+    total += d;
+    if (d > 64) ++big;
+    if (b.gray[i] < 128) ++ink;
+  }
+  EXPECT_GT(ink, 10000);
+  EXPECT_LT(static_cast<double>(total) / static_cast<double>(a.gray.size()), 0.5);
+  EXPECT_LT(big, ink / 100);
+}
+
+}  // namespace
+}  // namespace pltrender
