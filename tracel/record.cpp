@@ -290,7 +290,7 @@ struct FileCloser {
 
 std::string printable(char c) {
   const unsigned char u = static_cast<unsigned char>(c);
-  if (u >= 0x20 && u < 0x7f) return std::string("'") + c + "'";
+  if (u >= 0x20 && u < 0x7f) return {'\'', c, '\''};
   char hex[8];
   std::snprintf(hex, sizeof hex, "0x%02X", u);
   return hex;
@@ -325,11 +325,19 @@ ReadResult read_record(const std::string& path, CountLine& count, std::span<floa
   };
   auto field_fail = [&](const std::string& name, Field f, const FieldError& e) {
     const std::string_view text = field_text(line, f);
-    std::string what = name + " (columns " + std::to_string(f.column) + "-" +
-                       std::to_string(f.column + f.width - 1) + "): " + e.what;
-    if (e.bad_char)
-      what += " " + printable(text[static_cast<std::size_t>(e.offset)]);
-    what += " in column " + std::to_string(f.column + e.offset);
+    std::string what = name;
+    what += " (columns ";
+    what += std::to_string(f.column);
+    what += '-';
+    what += std::to_string(f.column + f.width - 1);
+    what += "): ";
+    what += e.what;
+    if (e.bad_char) {
+      what += ' ';
+      what += printable(text[static_cast<std::size_t>(e.offset)]);
+    }
+    what += " in column ";
+    what += std::to_string(f.column + e.offset);
     return fail(what);
   };
 

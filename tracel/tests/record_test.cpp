@@ -160,13 +160,19 @@ TEST(ParseReal, AgreesWithStrtofOnRandomFields) {
   std::mt19937 rng(12345);
   std::uniform_int_distribution<int> digit(0, 9), len(1, 18), pos(0, 18), ex(-50, 50), coin(0, 3);
   for (int n = 0; n < 200000; ++n) {
-    std::string mant;
+    std::string field;
+    if (coin(rng) == 0) field += '-';
     const int nd = len(rng);
-    for (int k = 0; k < nd; ++k) mant += static_cast<char>('0' + digit(rng));
     const int p = std::min(pos(rng), nd);
-    mant.insert(static_cast<std::size_t>(p), ".");
-    std::string field = (coin(rng) == 0 ? "-" : "") + mant;
-    if (coin(rng) != 0) field += "E" + std::to_string(ex(rng));
+    for (int k = 0; k < nd; ++k) {
+      if (k == p) field += '.';
+      field += static_cast<char>('0' + digit(rng));
+    }
+    if (p == nd) field += '.';
+    if (coin(rng) != 0) {
+      field += 'E';
+      field += std::to_string(ex(rng));
+    }
     const float want = std::strtof(field.c_str(), nullptr);
     if (std::isinf(want)) continue;
     ASSERT_EQ(real(field), want) << field;
