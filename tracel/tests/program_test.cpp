@@ -184,3 +184,16 @@ TEST_F(Program, NegativeCountIsRefusedByThePlotLibrary) {
   EXPECT_EQ(r.err, "ZARVO: error, non-positive point count\n");
   EXPECT_FALSE(plotted());
 }
+
+TEST_F(Program, ZeroCountPlotsAnEmptyGraph) {
+  write("r", "h1\nh2\nh3\n        1.00000    0        0.01000\n\n");
+  Outcome r = run("r\n");
+  EXPECT_EQ(r.status, 0) << r.err;
+  EXPECT_EQ(r.err, "");
+  ASSERT_TRUE(plotted());
+  const std::string plot = slurp(dir_ / "pltfil");
+  ASSERT_GE(plot.size(), 6u);
+  EXPECT_EQ(plot[0], 'e');
+  // No curve: the frame's move to the lower-left corner (400, 320) follows.
+  EXPECT_EQ(plot.substr(1, 5), std::string("m\x90\x01\x40\x01", 5));
+}
