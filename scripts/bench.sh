@@ -7,29 +7,41 @@ build=$(cd "${1:-build-bench}" && pwd)
 work=$(mktemp -d)
 trap 'rm -rf "$work"' EXIT
 
-# Mean, min and max wall time in ms of N runs of a shell command, measured
-# with date (used when hyperfine is not installed).
-time_loop() {
-  local runs=$1 cmd=$2 i t0 t1 total=0 min= max=0 ms
-  for ((i = 0; i < 3; i++)); do bash -c "$cmd"; done  # warm-up
-  for ((i = 0; i < runs; i++)); do
-    t0=$(date +%s%N)
-    bash -c "$cmd"
-    t1=$(date +%s%N)
-    ms=$(( (t1 - t0) / 1000 ))
-    total=$((total + ms))
-    [ -z "$min" ] || [ "$ms" -lt "$min" ] && min=$ms
-    [ "$ms" -gt "$max" ] && max=$ms
-  done
-  awk -v t="$total" -v n="$runs" -v lo="$min" -v hi="$max" \
-    'BEGIN { printf "  mean %.2f ms, min %.2f ms, max %.2f ms over %d runs (date loop, includes bash start)\n", t / n / 1000, lo / 1000, hi / 1000, n }'
+# Wall clock in microseconds: bash's own clock when it has one (no
+# process start inside the measurement), else date.
+now_us() {
+  if [ -n "${EPOCHREALTIME:-}" ]; then
+    local t=${EPOCHREALTIME/[.,]/}
+    echo $((10#$t))
+  else
+    echo $(($(date +%s%N) / 1000))
+  fi
 }
 
-# Times a shell command run in $work: hyperfine when installed, else a loop.
+# Mean, min and max wall time in ms of N runs of a shell command (used when
+# hyperfine is not installed).
+time_loop() {
+  local runs=$1 cmd=$2 i t0 t1 total=0 min= max=0 us
+  for ((i = 0; i < 3; i++)); do eval "$cmd"; done  # warm-up
+  for ((i = 0; i < runs; i++)); do
+    t0=$(now_us)
+    eval "$cmd"
+    t1=$(now_us)
+    us=$((t1 - t0))
+    total=$((total + us))
+    if [ -z "$min" ] || [ "$us" -lt "$min" ]; then min=$us; fi
+    if [ "$us" -gt "$max" ]; then max=$us; fi
+  done
+  awk -v t="$total" -v n="$runs" -v lo="$min" -v hi="$max" \
+    'BEGIN { printf "  mean %.2f ms, min %.2f ms, max %.2f ms over %d runs (timed loop)\n", t / n / 1000, lo / 1000, hi / 1000, n }'
+}
+
+# Times a shell command run in $work: hyperfine when installed (and
+# BENCH_NO_HYPERFINE is unset), else a loop.
 bench() {
   local name=$1 cmd=$2
   echo "== $name"
-  if command -v hyperfine >/dev/null; then
+  if [ -z "${BENCH_NO_HYPERFINE:-}" ] && command -v hyperfine >/dev/null; then
     (cd "$work" && hyperfine --style basic --warmup 5 --min-runs 50 "$cmd")
   else
     (cd "$work" && time_loop 50 "$cmd")
