@@ -24,7 +24,8 @@ struct PenState {
   double y = 0;
 };
 
-double text_stroke_width(const TextLayout& t, double lw) { return std::max(lw, t.line_height / 20.0); }
+// Text strokes are at least as wide as the pen's lines.
+double text_stroke_width(double weight, double lw) { return std::max(lw, weight); }
 
 // Walks a page's commands, keeping the pen position and thickness.
 template <typename Visitor>
@@ -275,12 +276,18 @@ class Painter {
         flush();
         const TextLayout t = layout_text(fonts_, c, st.x, st.y);
         if (t.strokes.empty()) break;
-        cairo_set_line_width(cr_, text_stroke_width(t, line_width(st.thickness)));
-        for (const auto& line : t.strokes) {
-          cairo_move_to(cr_, line[0].x, line[0].y);
-          for (std::size_t k = 1; k < line.size(); ++k) cairo_line_to(cr_, line[k].x, line[k].y);
+        // Runs of polylines of one width are stroked together.
+        const double lw = line_width(st.thickness);
+        for (std::size_t i = 0; i < t.strokes.size();) {
+          const double w = text_stroke_width(t.weights[i], lw);
+          cairo_set_line_width(cr_, w);
+          for (; i < t.strokes.size() && text_stroke_width(t.weights[i], lw) == w; ++i) {
+            const auto& line = t.strokes[i];
+            cairo_move_to(cr_, line[0].x, line[0].y);
+            for (std::size_t k = 1; k < line.size(); ++k) cairo_line_to(cr_, line[k].x, line[k].y);
+          }
+          cairo_stroke(cr_);
         }
-        cairo_stroke(cr_);
         break;
       }
       case 'a':
@@ -395,7 +402,7 @@ Box page_bounds(const std::vector<Command>& commands, const Page& page, FontSet&
       case 't': {
         const TextLayout t = layout_text(fonts, c, s.x, s.y);
         if (t.ink.empty) break;
-        const double tw = text_stroke_width(t, line_width(s.thickness)) / 2;
+        const double tw = text_stroke_width(t.max_weight, line_width(s.thickness)) / 2;
         add_expanded(b, t.ink.x0, t.ink.y0, tw);
         add_expanded(b, t.ink.x1, t.ink.y1, tw);
         break;

@@ -9,8 +9,7 @@
 //   150 dpi), t = 1 is 1/75 inch, and so on.
 // - Areas and circles: filled (and outlined) for a nonzero fill pattern,
 //   outlined only for pattern 0; every nonzero pattern fills solid.
-// - Text: see textlayout.h; strokes are max(line width, line height / 20)
-//   wide.
+// - Text: see textlayout.h; strokes are at least the line width wide.
 // - Pages: each e command begins a page.  PDF output holds all pages;
 //   PNG and SVG output of several pages goes to numbered files (NAME-1.png,
 //   NAME-2.png, ...); a single page goes to the given name.

@@ -3,6 +3,7 @@
 #include <fcntl.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cmath>
 #include <cstdio>
 #include <filesystem>
@@ -16,8 +17,9 @@ namespace {
 
 // Raise of \u and drop of \d, as a fraction of the current line height.
 constexpr double kRiseFraction = 0.4;
-// Hershey glyphs have their baseline at y = 9 (y grows downward).
-constexpr int kHersheyBaseline = 9;
+// Stroke width of text in plot units per unit of text size (times the
+// markup's size factor): 0.35 * 8 = 2.8 plot units at size 8.
+constexpr double kWeight = 0.35;
 // Longest stroke run a built-in glyph may have; guards the table walk.
 constexpr int kMaxStrokeBytes = 64;
 
@@ -44,9 +46,12 @@ class Pen {
     if (current_.size() >= 2) {
       for (const XY& p : current_) out_.ink.add(p.x, p.y);
       out_.strokes.push_back(std::move(current_));
+      out_.weights.push_back(weight_);
+      if (weight_ > out_.max_weight) out_.max_weight = weight_;
     }
     current_.clear();
   }
+  void set_weight(double w) { weight_ = w; }
 
  private:
   XY map(double u, double v) const {
@@ -61,6 +66,7 @@ class Pen {
   int orient_;
   TextLayout& out_;
   std::vector<XY> current_;
+  double weight_ = 0;
 };
 
 // Draws a built-in (font 0) glyph: 8x8 grid stroke bytes from (0,0).
@@ -89,8 +95,10 @@ void draw_builtin(Pen& pen, const zarvo::Glyph& g, double u0, double v0, double 
   pen.finish();
 }
 
-// Draws a font-file glyph: Hershey pairs relative to the glyph centre.
-void draw_pairs(Pen& pen, const zarvo::Glyph& g, double u0, double v0, double kx, double ky) {
+// Draws a font-file glyph: Hershey pairs relative to the glyph centre, y
+// growing downward with the baseline at y = `baseline`.
+void draw_pairs(Pen& pen, const zarvo::Glyph& g, int baseline, double u0, double v0, double kx,
+                double ky) {
   bool down = false;
   for (const zarvo::StrokePair& p : g.pairs) {
     if (p.x == -50 && p.y == 0) {
@@ -98,7 +106,7 @@ void draw_pairs(Pen& pen, const zarvo::Glyph& g, double u0, double v0, double kx
       continue;
     }
     const double u = u0 + (p.x - g.left) * kx;
-    const double v = v0 + (kHersheyBaseline - p.y) * ky;
+    const double v = v0 + (baseline - p.y) * ky;
     if (down) {
       pen.draw(u, v);
     } else {
@@ -220,12 +228,14 @@ TextLayout layout_text(FontSet& fonts, const std::string& text, int font, int si
     } else if (code >= 1 && code <= zarvo::FC_UNDEFINED) {
       const zarvo::Glyph* g = cur->glyphs[static_cast<std::size_t>(code)];
       if (g == nullptr) continue;
-      const double ky = s * factor;
-      const double kx = ky * cur->width_scale;
+      // A font's width_scale scales its glyphs in both directions (font 0: 1).
+      const double kx = s * factor * cur->width_scale;
+      const double ky = kx;
+      pen.set_weight(std::abs(kWeight * s * factor));
       if (g->strokes != nullptr)
         draw_builtin(pen, *g, pen_u, rise, kx, ky);
       else
-        draw_pairs(pen, *g, pen_u, rise, kx, ky);
+        draw_pairs(pen, *g, cur->extra, pen_u, rise, kx, ky);
       pen_u += static_cast<double>(cur->width_scale * factor) * (g->right - g->left) * s;
     }
     // FC_FSTEP and anything else do not change the drawing.
