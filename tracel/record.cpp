@@ -1,5 +1,6 @@
 #include "record.h"
 
+#include <bit>
 #include <cerrno>
 #include <cmath>
 #include <cstdio>
@@ -23,9 +24,67 @@ constexpr double kExactPow10[] = {1e0,  1e1,  1e2,  1e3,  1e4,  1e5,  1e6,  1e7,
 // rounding to float needs (every float rounding boundary has fewer digits).
 constexpr int kMaxDigits = 128;
 
+// The float nearest to the value m * 10^e10, when one double operation
+// finds it: m below 2^53 and 10^|e10| (at most 10^22) are exact doubles, so
+// the product or quotient r is the double nearest to the value (Clinger).
+// Narrowing r to float is then correctly rounded too, unless r lies exactly
+// halfway between two floats: every such midpoint is a double, so none can
+// lie strictly between the value and r.  Returns false for that case, for
+// values outside the normal float range, and when the operands are not exact.
+bool exact_float(std::uint64_t m, long e10, float& out) {
+  if (m >= (std::uint64_t{1} << 53) || e10 < -22 || e10 > 22) return false;
+  const double dm = static_cast<double>(m);
+  const double r = e10 >= 0 ? dm * kExactPow10[e10] : dm / kExactPow10[-e10];
+  if (!(r >= 0x1p-126 && r <= 0x1.fffffep127)) return false;
+  // A midpoint has exactly the 29 bits below float precision equal to 1000...0.
+  const auto bits = std::bit_cast<std::uint64_t>(r);
+  if ((bits & 0x1FFFFFFFu) == 0x10000000u) return false;
+  out = static_cast<float>(r);
+  return true;
+}
+
+// The common field, read in one tight pass: blanks, an optional sign,
+// digits with at most one decimal point, blanks.  Returns false for
+// anything else (blanks inside, exponents, bad characters, long or
+// out-of-range values), which the full reader then handles.
+bool parse_plain_real(std::string_view field, int implied, float& out) {
+  const char* p = field.data();
+  const std::size_t n = field.size();
+  std::size_t i = 0;
+  while (i < n && p[i] == ' ') ++i;
+  bool negative = false;
+  if (i < n && (p[i] == '-' || p[i] == '+')) negative = (p[i++] == '-');
+  std::uint64_t m = 0;
+  int nd = 0, frac = 0;
+  bool point = false, any_digit = false;
+  for (; i < n; ++i) {
+    const unsigned d = static_cast<unsigned char>(p[i]) - unsigned{'0'};
+    if (d < 10) {
+      any_digit = true;
+      if (m != 0 || d != 0) {
+        if (++nd > 16) return false;
+        m = m * 10 + d;
+      }
+      frac += point;
+    } else if (p[i] == '.' && !point) {
+      point = true;
+    } else {
+      break;
+    }
+  }
+  while (i < n && p[i] == ' ') ++i;
+  if (i != n || !any_digit) return false;
+  float v = 0.0f;
+  if (m != 0 && !exact_float(m, point ? -frac : -implied, v)) return false;
+  out = negative ? -v : v;
+  return true;
+}
+
 }  // namespace
 
 bool parse_real(std::string_view field, int implied, float& out, FieldError& err) {
+  if (parse_plain_real(field, implied, out)) return true;
+
   enum class State { sign, mantissa, exp_sign, exp_digits };
   State st = State::sign;
 
@@ -124,29 +183,13 @@ bool parse_real(std::string_view field, int implied, float& out, FieldError& err
       --nd;
       ++e10;
     }
-    // Fast path (Clinger): an integer below 2^53 and a power of ten up to
-    // 10^22 are exact doubles, so one multiplication or division gives the
-    // double r nearest to the value.  Narrowing r to float is then correctly
-    // rounded too, unless r lies exactly halfway between two floats: every
-    // such midpoint is a double, so no midpoint can lie strictly between the
-    // value and r.  That one case goes the general way.
-    if (nd <= 16 && e10 >= -22 && e10 <= 22) {
-      std::int64_t m = 0;
-      for (int k = 0; k < nd; ++k) m = m * 10 + (digits[k] - '0');
-      if (m < (std::int64_t{1} << 53)) {
-        const double dm = static_cast<double>(m);
-        const double r = e10 >= 0 ? dm * kExactPow10[e10] : dm / kExactPow10[-e10];
-        const float f = static_cast<float>(r);
-        const double near = f;
-        bool midpoint = false;
-        if (near != r) {
-          const double other = std::nextafter(f, r > near ? HUGE_VALF : -HUGE_VALF);
-          midpoint = (r - near) == (other - r);
-        }
-        if (!midpoint && !std::isinf(f)) {
-          out = negative ? -f : f;
-          return true;
-        }
+    if (nd <= 16) {
+      std::uint64_t m = 0;
+      for (int k = 0; k < nd; ++k) m = m * 10 + static_cast<unsigned>(digits[k] - '0');
+      float v = 0.0f;
+      if (exact_float(m, e10, v)) {
+        out = negative ? -v : v;
+        return true;
       }
     }
   }
