@@ -3,7 +3,7 @@
 BUILD ?= build
 JOBS  ?= $(shell nproc)
 
-.PHONY: all deps build demo test test-sanitize test-fuzz bench clean
+.PHONY: all deps build demo test test-sanitize test-fuzz bench fonts clean
 
 all: build
 
@@ -29,6 +29,9 @@ bench: deps
 	cmake -S . -B build-bench -DCMAKE_BUILD_TYPE=Release -DSEIS_BENCHMARKS=ON
 	cmake --build build-bench -j $(JOBS)
 	scripts/bench.sh build-bench
+
+fonts: build
+	scripts/make-fonts.sh $(BUILD)
 
 clean:
 	rm -rf $(BUILD) build-sanitize build-bench build-fuzz demo-out
