@@ -54,3 +54,11 @@ bench() {
 echo big.rec > "$work/name.txt"
 bench "tracel, 99,999-sample record (target < 40 ms)" \
   "'$build/tracel/tracel' < name.txt > /dev/null"
+
+# The data curve alone: points per second through the plot file stream.
+echo "== zarvo data curve (target >= 20 million points per second, solid)"
+"$build/zarvo/bench/zarvo_curve_bench" --benchmark_min_time=0.5
+
+# pltrender on the 99,999-sample graph and on a curve drawn point by point.
+echo "== pltrender"
+"$(dirname "$0")/../pltrender/bench/bench.sh" "$build"
