@@ -26,7 +26,7 @@ test-sanitize: deps
 	ctest --test-dir build-sanitize --output-on-failure -j $(JOBS)
 
 bench: deps
-	cmake -S . -B build-bench -DCMAKE_BUILD_TYPE=Release -DSEIS_BENCHMARKS=ON
+	cmake -S . -B build-bench -DCMAKE_BUILD_TYPE=Release -DSEIS_BENCHMARKS=ON -DSEIS_RENDERER=ON -DSEIS_TESTS=OFF
 	cmake --build build-bench -j $(JOBS)
 	scripts/bench.sh build-bench
 
