@@ -376,7 +376,8 @@ std::string page_file_name(const std::string& path, std::size_t index, std::size
   if (count <= 1) return path;
   const std::size_t dot = path.rfind('.');
   const std::size_t slash = path.rfind('/');
-  const std::string n = "-" + std::to_string(index);
+  std::string n = std::to_string(index);
+  n.insert(n.begin(), '-');
   if (dot == std::string::npos || (slash != std::string::npos && dot < slash)) return path + n;
   return path.substr(0, dot) + n + path.substr(dot);
 }
