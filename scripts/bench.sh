@@ -55,6 +55,9 @@ echo big.rec > "$work/name.txt"
 bench "tracel, 99,999-sample record (target < 40 ms)" \
   "'$build/tracel/tracel' < name.txt > /dev/null"
 
+# The same with Google Benchmark, process start included.
+"$build/tracel/bench/tracel_bench" --benchmark_min_time=1
+
 # The data curve alone: points per second through the plot file stream.
 echo "== zarvo data curve (target >= 20 million points per second, solid)"
 "$build/zarvo/bench/zarvo_curve_bench" --benchmark_min_time=0.5
