@@ -3,8 +3,13 @@
 
 #include <gtest/gtest.h>
 
+#include <bit>
 #include <cmath>
+#include <cstdint>
+#include <cstdio>
 #include <limits>
+#include <random>
+#include <string>
 
 using layergen::formatField;
 using layergen::formatRow;
@@ -94,4 +99,72 @@ TEST(Row, BadFieldIsNamedByIndex) {
     EXPECT_FALSE(parsed.row.has_value());
     EXPECT_EQ(parsed.badField, 3);
     EXPECT_EQ(formatRow(ModelRow{0, 0, 0, 0, 1.0e8f, -1.0e8f}).substr(40), std::string(20, '*'));
+}
+
+// Random fields against strtof on the same number written out in full, and
+// random floats against printf's exact "%.*f": the fast conversions must agree
+// everywhere, halfway cases included.
+TEST(ReadField, AgreesWithStrtofOnRandomFields) {
+    std::mt19937 rng(20261208);
+    std::uniform_int_distribution<int> digit(0, 9);
+    std::uniform_int_distribution<int> length(1, 9);
+    std::uniform_int_distribution<int> pointAt(-1, 9);
+    std::uniform_int_distribution<int> exponent(-45, 40);
+    std::uniform_int_distribution<int> coin(0, 3);
+    for (int n = 0; n < 200000; ++n) {
+        std::string digits;
+        const int count = length(rng);
+        for (int k = 0; k < count; ++k) digits += static_cast<char>('0' + digit(rng));
+        const int point = pointAt(rng);
+        std::string field = coin(rng) == 0 ? "-" : "";
+        std::string full = field;
+        if (point >= 0 && point <= count) {
+            field += digits.substr(0, static_cast<std::size_t>(point)) + "." + digits.substr(static_cast<std::size_t>(point));
+            full = field;
+        } else {
+            field += digits;
+            full += digits + "e-5";  // F10.5: the last five digits are the fraction
+        }
+        if (coin(rng) == 1) {
+            const std::string e = "E" + std::to_string(exponent(rng));
+            field += e;
+            full = (full.find('e') == std::string::npos ? full : full.substr(0, full.find('e'))) + "e" +
+                   std::to_string(std::stol(e.substr(1)) - (point >= 0 && point <= count ? 0 : 5));
+        }
+        const float expected = std::strtof(full.c_str(), nullptr);
+        const std::optional<float> got = readField(field, 5);
+        if (std::isinf(expected)) {
+            EXPECT_FALSE(got.has_value()) << field;
+        } else {
+            ASSERT_TRUE(got.has_value()) << field;
+            EXPECT_EQ(std::bit_cast<uint32_t>(*got), std::bit_cast<uint32_t>(expected)) << field << " vs " << full;
+        }
+    }
+}
+
+TEST(ReadField, HalfwayBetweenTwoFloatsRoundsToEven) {
+    // 1 + 2^-24 lies exactly between 1 and the next float: ties go to 1.
+    EXPECT_EQ(readField("1.000000059604644775390625", 5), 1.0f);
+    // 1 + 3 * 2^-24 lies between the first and second floats above 1.
+    EXPECT_EQ(readField("1.000000178813934326171875", 5), std::nextafter(std::nextafter(1.0f, 2.0f), 2.0f));
+}
+
+TEST(FormatField, AgreesWithPrintfOnRandomFloats) {
+    std::mt19937 rng(8122026);
+    std::uniform_int_distribution<uint32_t> bits;
+    std::uniform_int_distribution<int> places(0, 9);
+    char buf[128];
+    for (int n = 0; n < 200000; ++n) {
+        const float v = std::bit_cast<float>(bits(rng));
+        if (!std::isfinite(v)) continue;
+        const int d = places(rng);
+        std::snprintf(buf, sizeof buf, "%.*f", d, static_cast<double>(v));
+        std::string expected = buf;
+        if (d == 0) expected += '.';
+        if (expected[0] == '-' && expected.find_first_not_of("0.", 1) == std::string::npos) expected.erase(0, 1);
+        const int width = 60;
+        if (static_cast<int>(expected.size()) > width) continue;
+        expected.insert(0, static_cast<std::size_t>(width) - expected.size(), ' ');
+        ASSERT_EQ(formatField(v, width, d), expected) << v << " with " << d << " places";
+    }
 }
