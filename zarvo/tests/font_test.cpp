@@ -1,7 +1,6 @@
 // Font loading: the cache, font 0 and its stroke tables, the font file
 // reader and its refusal of unsound files.
 #include <gtest/gtest.h>
-#include <unistd.h>
 
 #include <algorithm>
 #include <array>
@@ -20,28 +19,10 @@
 namespace zarvo {
 namespace {
 
+using testing::InScratchDir;
 using testing::ScratchDir;
 using testing::write_file;
 
-// Runs a test inside a fresh scratch directory, where font files are
-// looked up (the library is built with the empty prefix).
-class InScratchDir {
- public:
-  InScratchDir() {
-    char* cwd = getcwd(nullptr, 0);
-    old_ = cwd;
-    std::free(cwd);
-    if (chdir(dir_.path().c_str()) != 0) ADD_FAILURE() << "chdir " << dir_.path();
-  }
-  ~InScratchDir() {
-    if (chdir(old_.c_str()) != 0) ADD_FAILURE() << "chdir back";
-  }
-  std::string file(const std::string& name) const { return dir_.file(name); }
-
- private:
-  ScratchDir dir_;
-  std::string old_;
-};
 
 // One font file entry: "%5d%3d" and the pairs (the extents pair first, two
 // characters each), with the line breaks before pairs 32, 68, 104, 140.

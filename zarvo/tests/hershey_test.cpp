@@ -1,7 +1,6 @@
 // Hershey fonts converted by hershey2font load as fonts and measure.
 #include <gtest/gtest.h>
 #include <sys/stat.h>
-#include <unistd.h>
 
 #include <cstdio>
 #include <cstdlib>
@@ -16,7 +15,6 @@
 namespace zarvo {
 namespace {
 
-using testing::ScratchDir;
 
 bool exists(const std::string& path) {
   struct stat st;
@@ -40,13 +38,6 @@ int run(const std::string& command) {
 
 class Hershey : public ::testing::Test {
  protected:
-  void SetUp() override {
-    char* cwd = getcwd(nullptr, 0);
-    old_ = cwd;
-    std::free(cwd);
-    ASSERT_EQ(chdir(dir_.path().c_str()), 0);
-  }
-  void TearDown() override { ASSERT_EQ(chdir(old_.c_str()), 0); }
 
   // Converts HERSHEY_DIR/name into the font file of `number`; false (and a
   // skip) when the font package is missing.
@@ -84,8 +75,7 @@ class Hershey : public ::testing::Test {
     }
   }
 
-  ScratchDir dir_;
-  std::string old_;
+  testing::InScratchDir here_;  // font files are looked up in the working directory
   std::string source_;
 };
 

@@ -1,6 +1,5 @@
 // Text measurement: widths of marked-up texts in font 0 and in loaded fonts.
 #include <gtest/gtest.h>
-#include <unistd.h>
 
 #include <cstdio>
 #include <cstdlib>
@@ -15,20 +14,12 @@
 namespace zarvo {
 namespace {
 
-using testing::ScratchDir;
 using testing::write_file;
 
 // Font files live in the working directory: every test that loads one runs
 // in a scratch directory of its own.
 class Measure : public ::testing::Test {
  protected:
-  void SetUp() override {
-    char* cwd = getcwd(nullptr, 0);
-    old_ = cwd;
-    std::free(cwd);
-    ASSERT_EQ(chdir(dir_.path().c_str()), 0);
-  }
-  void TearDown() override { ASSERT_EQ(chdir(old_.c_str()), 0); }
 
   // A font file of the given header with glyphs of the given extents for
   // "a", "b", "c" and glyph 511 (extents "MW": -5 and 5).
@@ -42,7 +33,7 @@ class Measure : public ::testing::Test {
       text += prefix + abc.substr(2 * i, 2) + "\n";
     }
     text += "  511  1MW\n";
-    write_file(dir_.file(name), text);
+    write_file(here_.file(name), text);
   }
 
   std::string stderr_of(int32_t& width, const std::string& text, int32_t font) {
@@ -51,8 +42,7 @@ class Measure : public ::testing::Test {
     return ::testing::internal::GetCapturedStderr();
   }
 
-  ScratchDir dir_;
-  std::string old_;
+  testing::InScratchDir here_;  // font files are looked up in the working directory
 };
 
 const std::string kOpenMessage = "ZARVO:   Can't open font file, default font used.\n";

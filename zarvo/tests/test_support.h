@@ -80,6 +80,7 @@ class InScratchDir {
   InScratchDir();
   ~InScratchDir();
   const ScratchDir& dir() const { return dir_; }
+  std::string file(const std::string& name) const { return dir_.file(name); }
 
  private:
   ScratchDir dir_;
