@@ -155,7 +155,7 @@ void character_markers(int32_t n, Axes& a, const float* para) {
   TextInfo record;
   settxtinfo(record, kInfoFont, 0);
   settxtinfo(record, kInfoOrient, 0);
-  settxtinfo(record, kInfoSize, trunc32(para[p::kMarkerSize]) % 1000);
+  settxtinfo(record, kInfoSize, trunc32(para[p::kMarkerSize]) % p::kFontFactor);
   const char marker = static_cast<char>(trunc32(para[p::kStyle]) & 0xFF);
   // A zero code would end the text early and corrupt the file: write an
   // empty text for it instead.

@@ -16,7 +16,6 @@ namespace {
 constexpr int kTextCommand = 't';
 constexpr int32_t kMaxSize = 31;
 constexpr int32_t kMaxFont = 255;
-constexpr int32_t kFontFactor = 1000;  // para(11) = font * 1000 + size
 
 [[noreturn]] void internal_error(const char* message) {
   std::fputs(message, stderr);
@@ -44,7 +43,7 @@ struct Messages {
   const char* off_plot;
 };
 
-// Sets txtinfo from the block, then writes the label at the anchor.
+// Writes the label at the anchor, unless the anchor is off the plot.
 int32_t write_label(int16_t ix, int16_t iy, const char* label, const Messages& msg) {
   if (ix <= 0 || iy <= 0) {
     std::fputs(msg.off_plot, stderr);
@@ -64,9 +63,7 @@ bool prepare_label(const float* para, const Messages& msg) {
     return false;
   }
   fatcheck(para);
-  const int32_t k = trunc32(para[p::kText]);
-  settxtinfo(lib.txtinfo, kInfoFont, k / kFontFactor);
-  settxtinfo(lib.txtinfo, kInfoSize, k % kFontFactor);
+  set_text_setting(lib.txtinfo, para[p::kText]);
   settxtinfo(lib.txtinfo, kInfoOrient, quarter_turns(para[p::kArrays]));
   return true;
 }
@@ -114,6 +111,12 @@ void gettxtinfo(const TextInfo& record, int code, int32_t* out) {
     default:
       internal_error("ZARVO: Internal error - gettxtinfo called with invalid code\n");
   }
+}
+
+void set_text_setting(TextInfo& record, float setting) {
+  const int32_t k = trunc32(setting);
+  settxtinfo(record, kInfoFont, k / p::kFontFactor);
+  settxtinfo(record, kInfoSize, k % p::kFontFactor);
 }
 
 void pltext(int32_t x, int32_t y, const TextInfo& record, const char* text, int32_t n) {

@@ -24,6 +24,10 @@ void settxtinfo(TextInfo& record, int code, int32_t value);
 // Reads one field, all three (code 0) or the font's height (code 4).
 void gettxtinfo(const TextInfo& record, int code, int32_t* out);
 
+// Sets the record's font and size from a text setting, font * 1000 + size
+// (para(11)); truncated toward zero, each part by the setter's limits.
+void set_text_setting(TextInfo& record, float setting);
+
 // Moves to (x, y) and writes the text command for the n bytes of text.
 void pltext(int32_t x, int32_t y, const TextInfo& record, const char* text, int32_t n);
 

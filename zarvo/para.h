@@ -2,6 +2,8 @@
 #ifndef ZARVO_PARA_H
 #define ZARVO_PARA_H
 
+#include <cstdint>
+
 namespace zarvo::p {
 
 constexpr int kWidth = 0;        // para(1)  frame width, inches
@@ -26,6 +28,8 @@ constexpr int kArrays = 18;      // para(19) start-and-increment arrays; label a
 constexpr int kOpen = 19;        // para(20) plot file state
 constexpr int kDash = 20;        // para(21) extended mode dash length / 20
 constexpr int kGap = 21;         // para(22) extended mode gap length / 20
+
+constexpr int32_t kFontFactor = 1000;  // para(11) = font * kFontFactor + size
 
 }  // namespace zarvo::p
 

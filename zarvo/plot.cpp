@@ -19,7 +19,6 @@ namespace {
 constexpr float kDefaultFrameInches = 5.5f;
 constexpr float kDefaultMarkerSize = 2.0f;
 constexpr int32_t kDefaultTextSize = 8;
-constexpr int32_t kFontFactor = 1000;  // para(11) = font * 1000 + size
 constexpr int kEraseCommand = 'e';
 
 void set_plotfile_name(const char* name) {
@@ -53,8 +52,8 @@ void equalise_scales(float* para) {
 // Completes the parameter block of a new graph: defaults, ranges, ticks.
 // False when a tick interval could not be found.
 bool set_up(int32_t n, const float* x, const float* y, float* para) {
-  if (trunc32(para[p::kText]) % kFontFactor == 0) para[p::kText] = para[p::kText] + kDefaultTextSize;
-  lib.origin_offset = low16(trunc32(para[p::kText]) % kFontFactor);
+  if (trunc32(para[p::kText]) % p::kFontFactor == 0) para[p::kText] = para[p::kText] + kDefaultTextSize;
+  lib.origin_offset = low16(trunc32(para[p::kText]) % p::kFontFactor);
   if (para[p::kWidth] == 0.0f) para[p::kWidth] = kDefaultFrameInches;
   if (para[p::kHeight] == 0.0f) para[p::kHeight] = kDefaultFrameInches;
   if (para[p::kStyle] != 0.0f && para[p::kMarkerSize] <= 0.0f) para[p::kMarkerSize] = kDefaultMarkerSize;
@@ -75,10 +74,8 @@ bool set_up(int32_t n, const float* x, const float* y, float* para) {
 }
 
 void set_text_record(const float* para) {
-  const int32_t k = trunc32(para[p::kText]);
   settxtinfo(lib.txtinfo, kInfoOrient, 0);
-  settxtinfo(lib.txtinfo, kInfoFont, k / kFontFactor);
-  settxtinfo(lib.txtinfo, kInfoSize, k % kFontFactor);
+  set_text_setting(lib.txtinfo, para[p::kText]);
 }
 
 Frame frame_geometry(const float* para) {
