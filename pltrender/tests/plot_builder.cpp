@@ -1,14 +1,11 @@
 #include "plot_builder.h"
 
 #include <sys/wait.h>
-#include <unistd.h>
 
 #include <cstdio>
 #include <cstdlib>
-#include <filesystem>
 #include <fstream>
 #include <iterator>
-#include <stdexcept>
 
 namespace pltrender::testing {
 
@@ -57,17 +54,6 @@ PlotBuilder& PlotBuilder::c(int pattern, int x, int y, int r) {
 PlotBuilder& PlotBuilder::raw(std::initializer_list<int> bytes) {
   for (int b : bytes) bytes_.push_back(static_cast<uint8_t>(b));
   return *this;
-}
-
-ScratchDir::ScratchDir() {
-  char tmpl[] = "/tmp/pltrender-test-XXXXXX";
-  const char* p = ::mkdtemp(tmpl);
-  if (p == nullptr) throw std::runtime_error("mkdtemp failed");
-  path_ = p;
-}
-ScratchDir::~ScratchDir() {
-  std::error_code ec;
-  std::filesystem::remove_all(path_, ec);
 }
 
 void write_bytes(const std::string& path, const Bytes& bytes) {

@@ -7,6 +7,8 @@
 #include <utility>
 #include <vector>
 
+#include "test_support.h"
+
 namespace pltrender::testing {
 
 using Bytes = std::vector<uint8_t>;
@@ -31,18 +33,8 @@ class PlotBuilder {
 };
 
 // A fresh scratch directory, removed on destruction.
-class ScratchDir {
- public:
-  ScratchDir();
-  ~ScratchDir();
-  ScratchDir(const ScratchDir&) = delete;
-  ScratchDir& operator=(const ScratchDir&) = delete;
-  const std::string& path() const { return path_; }
-  std::string file(const std::string& name) const { return path_ + "/" + name; }
+using ScratchDir = zarvo::testing::ScratchDir;
 
- private:
-  std::string path_;
-};
 
 void write_bytes(const std::string& path, const Bytes& bytes);
 std::string read_text(const std::string& path);
