@@ -521,4 +521,15 @@ bool render_file(const std::vector<Command>& commands, const std::string& path,
   return true;
 }
 
+bool render_bytes(const uint8_t* data, std::size_t size, const std::string& path,
+                  const RenderOptions& options, FontSet& fonts, std::string& error,
+                  std::vector<std::string>* written) {
+  const ParseResult parsed = parse(data, size);
+  if (!parsed.ok) {
+    error = parsed.error;
+    return false;
+  }
+  return render_file(parsed.commands, path, options, fonts, error, written);
+}
+
 }  // namespace pltrender

@@ -53,6 +53,13 @@ bool render_file(const std::vector<Command>& commands, const std::string& path,
                  const RenderOptions& options, FontSet& fonts, std::string& error,
                  std::vector<std::string>* written = nullptr);
 
+// Parses a plot file held in memory and renders it as render_file does:
+// the one call for programs that make a plot and draw it in one process.
+// A malformed plot file gives false with "byte offset N: ..." in `error`.
+bool render_bytes(const uint8_t* data, std::size_t size, const std::string& path,
+                  const RenderOptions& options, FontSet& fonts, std::string& error,
+                  std::vector<std::string>* written = nullptr);
+
 // The file name of page `index` (from 1) out of `count` pages.
 std::string page_file_name(const std::string& path, std::size_t index, std::size_t count);
 
