@@ -1,28 +1,33 @@
 #!/usr/bin/env bash
-# Builds the libFuzzer targets with clang in build-fuzz and runs each one
-# briefly (FUZZ_SECONDS, default 20 s per target).  Exits non-zero when a
-# target finds a crash, a leak or undefined behaviour.
+# Builds the libFuzzer targets with clang in build-fuzz (SEIS_FUZZ) and runs
+# each one for FUZZ_SECONDS (default 30) from its seed corpus kept in the
+# repository; new inputs go to build-fuzz/corpus/NAME, the seeds stay
+# untouched.  FUZZ_ONLY=NAME runs one target.  Exits non-zero when a target
+# finds a crash, a leak, a hang or undefined behaviour.
 set -euo pipefail
 top=$(cd "$(dirname "$0")/.." && pwd)
 out="$top/build-fuzz"
-seconds=${FUZZ_SECONDS:-20}
-cxx=${FUZZ_CXX:-clang++}
-flags=(-std=c++20 -O1 -g -Wall -Wextra -Werror -ffp-contract=off
-       -fsanitize=fuzzer,address,undefined -fno-sanitize-recover=all)
-mkdir -p "$out"
+seconds=${FUZZ_SECONDS:-30}
+cmake -S "$top" -B "$out" -DCMAKE_BUILD_TYPE=Debug -DSEIS_FUZZ=ON -DSEIS_TESTS=OFF \
+  -DCMAKE_C_COMPILER="${FUZZ_CC:-clang}" -DCMAKE_CXX_COMPILER="${FUZZ_CXX:-clang++}" >/dev/null
+cmake --build "$out" -j "$(nproc)"
 
-# The plot file reader of pltrender, with a seed corpus of small plot files.
-name=pltrender_plotfile_fuzz
-"$cxx" "${flags[@]}" -I"$top/pltrender" \
-  "$top/pltrender/fuzz/plotfile_fuzz.cpp" "$top/pltrender/plotfile.cpp" "$top/pltrender/dump.cpp" \
-  -o "$out/$name"
-corpus="$out/$name.corpus"
-mkdir -p "$corpus"
-printf 'em\x90\x01\x40\x01d\xf0\x0a\x40\x01md\x00\xc8\x00t\x08\x00\x00\x00Amp\x00' >"$corpus/seed-example"
-printf 'a\x01\x01\x03\x00\xde\x03\xee\x01\xf2\x03\xee\x01\xe8\x03\xff\x01\xde\x03\xee\x01' >"$corpus/seed-area"
-printf 'ef\x02\x00c\x01\x01\xe8\x03\xf4\x01\x0a\x00' >"$corpus/seed-circle"
-echo "fuzz: $name for ${seconds}s"
-(cd "$out" && "./$name" -max_total_time="$seconds" -max_len=4096 -print_final_stats=1 "$corpus" \
-  >"$out/$name.log" 2>&1) || { tail -40 "$out/$name.log"; echo "fuzz: $name FAILED"; exit 1; }
-grep -E '^(stat::number_of_executed_units|Done)' "$out/$name.log" || true
-echo "fuzz: $name passed"
+status=0
+while read -r name seeds; do
+  [ -n "$name" ] || continue
+  [ -z "${FUZZ_ONLY:-}" ] || [ "$FUZZ_ONLY" = "$name" ] || continue
+  exe=$(find "$out" -type f -name "$name" -perm -u+x | head -n 1)
+  corpus="$out/corpus/$name"
+  mkdir -p "$corpus"
+  echo "fuzz: $name for ${seconds}s"
+  if (cd "$out" && "$exe" -max_total_time="$seconds" -timeout=10 -rss_limit_mb=2048 \
+        -print_final_stats=1 "$corpus" "$seeds" >"$out/$name.log" 2>&1); then
+    grep -E '^stat::number_of_executed_units' "$out/$name.log" || true
+    echo "fuzz: $name passed"
+  else
+    tail -40 "$out/$name.log"
+    echo "fuzz: $name FAILED"
+    status=1
+  fi
+done <"$out/fuzzers.txt"
+exit $status
