@@ -1,0 +1,198 @@
+// modplot: P and S velocity and density against depth for one or more model
+// files, drawn through the plotting library into a plot file and rendered
+// to PNG, SVG or PDF in the same process.
+#include <algorithm>
+#include <charconv>
+#include <cmath>
+#include <cstdio>
+#include <cstdlib>
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "figure.h"
+#include "modelfile.h"
+#include "plotfile.h"
+#include "render.h"
+#include "textlayout.h"
+
+namespace {
+
+constexpr int kUsageStatus = 2;
+constexpr std::size_t kMaxModels = 20;       // legend entries that fit beside the frame
+constexpr std::size_t kPlotNameMax = 80;     // the library keeps at most 80 characters of the name
+constexpr const char* kDefaultOutput = "modplot.png";
+constexpr const char* kDefaultPlotFile = "pltfil";
+constexpr double kMaxDpi = 2400;
+
+void usage(std::FILE* out) {
+    std::fputs(
+        "usage: modplot MODEL... [-o OUT.{png,svg,pdf}] [--zoom ZTOP,ZBOT] [--plotfile F] [--dpi N]\n"
+        "Draws P velocity, S velocity and density against depth for up to 20 model\n"
+        "files in the layout of prem32.mod, modout and modout2: the first model solid,\n"
+        "the others dashed, each named in a legend.\n"
+        "  -o OUT            the figure; the format follows the extension\n"
+        "                    (default modplot.png)\n"
+        "  --zoom ZTOP,ZBOT  depth window in km (default: the surface to the deepest\n"
+        "                    row); --zoom 2400,2891 shows the lowermost mantle\n"
+        "  --plotfile F      the plot file written on the way (default pltfil, in the\n"
+        "                    working directory; the environment variable pltfil is\n"
+        "                    not used)\n"
+        "  --dpi N           PNG resolution (default 150)\n"
+        "  --help            this text\n",
+        out);
+}
+
+std::optional<float> parseNumber(const std::string& s) {
+    float v = 0.0f;
+    const auto [end, ec] = std::from_chars(s.data(), s.data() + s.size(), v);
+    if (ec != std::errc() || end != s.data() + s.size() || !std::isfinite(v)) return std::nullopt;
+    return v;
+}
+
+std::optional<modplot::Window> parseZoom(const std::string& s) {
+    const std::size_t comma = s.find(',');
+    if (comma == std::string::npos) return std::nullopt;
+    const std::optional<float> top = parseNumber(s.substr(0, comma));
+    const std::optional<float> bottom = parseNumber(s.substr(comma + 1));
+    if (!top || !bottom || *top < 0.0f || !(*top < *bottom)) return std::nullopt;
+    return modplot::Window{*top, *bottom};
+}
+
+std::string baseName(const std::string& path) {
+    const std::size_t slash = path.find_last_of('/');
+    return slash == std::string::npos ? path : path.substr(slash + 1);
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+    std::vector<std::string> files;
+    std::string output = kDefaultOutput;
+    std::string plotFile = kDefaultPlotFile;
+    std::optional<modplot::Window> zoom;
+    pltrender::RenderOptions options;
+    for (int i = 1; i < argc; ++i) {
+        std::string a = argv[i];
+        std::string value;
+        const bool takesValue = a == "-o" || a.rfind("--zoom", 0) == 0 || a.rfind("--plotfile", 0) == 0 ||
+                                a.rfind("--dpi", 0) == 0;
+        if (takesValue) {
+            const std::size_t eq = a.find('=');
+            if (eq != std::string::npos && a != "-o") {
+                value = a.substr(eq + 1);
+                a.erase(eq);
+            } else if (i + 1 < argc) {
+                value = argv[++i];
+            } else {
+                std::fprintf(stderr, "modplot: %s needs a value\n", a.c_str());
+                return kUsageStatus;
+            }
+        }
+        if (a == "--help" || a == "-h") {
+            usage(stdout);
+            return EXIT_SUCCESS;
+        } else if (a == "-o") {
+            output = value;
+        } else if (a == "--zoom") {
+            zoom = parseZoom(value);
+            if (!zoom) {
+                std::fprintf(stderr, "modplot: bad --zoom value '%s' (ZTOP,ZBOT in km, 0 <= ZTOP < ZBOT)\n",
+                             value.c_str());
+                return kUsageStatus;
+            }
+        } else if (a == "--plotfile") {
+            plotFile = value;
+        } else if (a == "--dpi") {
+            const std::optional<float> dpi = parseNumber(value);
+            if (!dpi || !(*dpi > 0.0f) || *dpi > kMaxDpi) {
+                std::fprintf(stderr, "modplot: bad --dpi value '%s'\n", value.c_str());
+                return kUsageStatus;
+            }
+            options.dpi = *dpi;
+        } else if (a.size() > 1 && a[0] == '-') {
+            std::fprintf(stderr, "modplot: unknown option %s\n", a.c_str());
+            usage(stderr);
+            return kUsageStatus;
+        } else {
+            files.push_back(a);
+        }
+    }
+    if (files.empty()) {
+        usage(stderr);
+        return kUsageStatus;
+    }
+    if (files.size() > kMaxModels) {
+        std::fprintf(stderr, "modplot: at most %zu models in one figure\n", kMaxModels);
+        return kUsageStatus;
+    }
+    if (pltrender::format_from_path(output) == pltrender::Format::unknown) {
+        std::fprintf(stderr, "modplot: %s: the figure must end in .png, .svg or .pdf\n", output.c_str());
+        return kUsageStatus;
+    }
+    if (plotFile.empty() || plotFile.size() > kPlotNameMax) {
+        std::fprintf(stderr, "modplot: the plot file name must have 1 to %zu characters\n", kPlotNameMax);
+        return kUsageStatus;
+    }
+
+    std::vector<modelfile::Model> models(files.size());
+    std::string error;
+    for (std::size_t k = 0; k < files.size(); ++k) {
+        if (!modelfile::loadModel(files[k], models[k], error) || !modelfile::checkRows(models[k], files[k], error)) {
+            std::fprintf(stderr, "modplot: %s\n", error.c_str());
+            return EXIT_FAILURE;
+        }
+    }
+    modplot::Window window{0.0f, 0.0f};
+    if (zoom) {
+        window = *zoom;
+    } else {
+        for (const modelfile::Model& m : models) window.bottom = std::max(window.bottom, m.rows.back().z);
+        if (!(window.bottom > 0.0f)) {
+            std::fprintf(stderr, "modplot: the models have no rows below the surface\n");
+            return EXIT_FAILURE;
+        }
+    }
+
+    std::vector<modplot::ModelProfiles> profiles(files.size());
+    for (std::size_t k = 0; k < files.size(); ++k) {
+        profiles[k].name = baseName(files[k]);
+        for (std::size_t j = 0; j < modplot::kPropertyCount; ++j) {
+            profiles[k].curves[j] = modplot::profile(models[k].rows, modplot::kProperties[j], window);
+        }
+        if (profiles[k].curves[0].size() == 0) {
+            std::fprintf(stderr, "modplot: %s: no part of the model lies between %g and %g km depth\n",
+                         files[k].c_str(), window.top, window.bottom);
+            return EXIT_FAILURE;
+        }
+    }
+
+    // The library takes the plot file name from the environment when it
+    // opens the file.
+    if (setenv("pltfil", plotFile.c_str(), 1) != 0) {
+        std::fprintf(stderr, "modplot: cannot set the plot file name\n");
+        return EXIT_FAILURE;
+    }
+    if (!modplot::drawFigure(profiles, window)) {
+        std::fprintf(stderr, "modplot: the plotting library refused the figure\n");
+        return EXIT_FAILURE;
+    }
+    // The library keeps its plot file open; flushing every output stream
+    // puts the whole plot on the disk before it is read back.
+    if (std::fflush(nullptr) != 0) {
+        std::fprintf(stderr, "modplot: error writing the plot file %s\n", plotFile.c_str());
+        return EXIT_FAILURE;
+    }
+    std::vector<uint8_t> bytes;
+    if (!pltrender::read_file(plotFile, bytes, error)) {
+        std::fprintf(stderr, "modplot: %s\n", error.c_str());
+        return EXIT_FAILURE;
+    }
+    pltrender::FontSet fonts("");
+    std::vector<std::string> written;
+    if (!pltrender::render_bytes(bytes.data(), bytes.size(), output, options, fonts, error, &written)) {
+        std::fprintf(stderr, "modplot: %s\n", error.c_str());
+        return EXIT_FAILURE;
+    }
+    return EXIT_SUCCESS;
+}
