@@ -1,6 +1,7 @@
 #include "figure.h"
 
 #include <algorithm>
+#include <cmath>
 #include <cstdint>
 
 #include "zarvo.h"
@@ -75,7 +76,7 @@ std::string plainLabel(const std::string& text) {
     return out;
 }
 
-bool drawFigure(const std::vector<ModelProfiles>& models, Window w) {
+bool drawFigure(const std::vector<ModelProfiles>& models, Window w, std::string& error) {
     float lo = models.front().curves[0].value.front();
     float hi = lo;
     for (const ModelProfiles& m : models) {
@@ -87,6 +88,13 @@ bool drawFigure(const std::vector<ModelProfiles>& models, Window w) {
     }
     const Axis x = valueAxis(lo, hi);
     const Axis z = depthAxis(w);
+    // The library's axes are single precision: an end rounded beyond its
+    // range cannot be drawn.
+    if (!std::isfinite(x.lo) || !std::isfinite(x.hi) || !std::isfinite(z.first)) {
+        error = "values too large to draw (largest " + std::to_string(hi) + ")";
+        return false;
+    }
+    error = "the plotting library refused the figure";
 
     float para[kParaSize] = {};
     para[kWidth] = kFrameWidth;

@@ -37,8 +37,10 @@ std::string plainLabel(const std::string& text);
 
 // Draws the figure of `models` (at least one) in window `w` as one new
 // graph of the plot file that the library opens (named as the library is
-// told: "pltfil" or the environment variable pltfil).  False when the
-// library refuses a call; it has said why on the standard error stream.
-bool drawFigure(const std::vector<ModelProfiles>& models, Window w);
+// told: "pltfil" or the environment variable pltfil).  False with a message
+// in `error` when the values are too large for an axis of single-precision
+// numbers, or when the library refuses a call (it has said why on the
+// standard error stream).
+bool drawFigure(const std::vector<ModelProfiles>& models, Window w, std::string& error);
 
 }  // namespace modplot

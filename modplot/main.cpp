@@ -173,8 +173,8 @@ int main(int argc, char** argv) {
         std::fprintf(stderr, "modplot: cannot set the plot file name\n");
         return EXIT_FAILURE;
     }
-    if (!modplot::drawFigure(profiles, window)) {
-        std::fprintf(stderr, "modplot: the plotting library refused the figure\n");
+    if (!modplot::drawFigure(profiles, window, error)) {
+        std::fprintf(stderr, "modplot: %s\n", error.c_str());
         return EXIT_FAILURE;
     }
     // The library keeps its plot file open; flushing every output stream

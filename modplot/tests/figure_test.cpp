@@ -58,7 +58,8 @@ TEST(Figure, CurvesTextsAndLegend) {
         models[0].curves[j] = modplot::profile(a, modplot::kProperties[j], w);
         models[1].curves[j] = modplot::profile(b, modplot::kProperties[j], w);
     }
-    ASSERT_TRUE(modplot::drawFigure(models, w));
+    std::string error;
+    ASSERT_TRUE(modplot::drawFigure(models, w, error)) << error;
     ASSERT_EQ(std::fflush(nullptr), 0);
     const std::vector<Command> cmds = zarvo::testing::parse_plot(zarvo::testing::read_file(scratch.file("pltfil")));
 

@@ -52,6 +52,10 @@ TEST_F(Modplot, RendersEachFormatFromItsPlotFile) {
 
 TEST_F(Modplot, Refusals) {
     pltrender::testing::write_bytes(dir_.file("bad.mod"), {'a', '\n', 'b', '\n', 'x', '\n'});
+    const std::string huge =
+        "t\nt\n      0.00   1.00000   3.3E+38   1.00000      0.00      0.00\n"
+        "   6371.00   1.00000   3.3E+38   1.00000      0.00      0.00\n";
+    pltrender::testing::write_bytes(dir_.file("huge.mod"), std::vector<uint8_t>(huge.begin(), huge.end()));
     std::string many;
     for (int i = 0; i < 21; ++i) many += " prem32.mod";
     const struct {
@@ -71,6 +75,7 @@ TEST_F(Modplot, Refusals) {
         {many, 2, "modplot: at most 20 models in one figure"},
         {"prem32.mod missing.mod", 1, "modplot: cannot open missing.mod: No such file or directory"},
         {"prem32.mod bad.mod", 1, "modplot: bad.mod: line 3: field z (columns 1-10) is not a number: \"x\""},
+        {"prem32.mod huge.mod", 1, "modplot: values too large to draw (largest 329999"},
         {"prem32.mod --zoom 6400,7000", 1, "modplot: prem32.mod: no part of the model lies between 6400 and 7000 km depth"},
     };
     for (const auto& c : cases) {
