@@ -11,6 +11,8 @@
 #include <cstring>
 #include <optional>
 #include <string>
+#include <utility>
+#include <vector>
 
 #include "modelfile.h"
 #include "nd.h"
@@ -81,12 +83,15 @@ std::optional<float> parseDepth(const std::string& s) {
     return v;
 }
 
-}  // namespace
-
-int main(int argc, char** argv) {
+struct Options {
     std::string model;
     std::string output;
     std::optional<float> moho;
+};
+
+// Reads the command line into `o`.  Returns the exit status when the run
+// ends here (help or a usage error), nothing when it goes on.
+std::optional<int> parseArguments(int argc, char** argv, Options& o) {
     for (int i = 1; i < argc; ++i) {
         std::string a = argv[i];
         std::string value;
@@ -107,10 +112,10 @@ int main(int argc, char** argv) {
             usage(stdout);
             return EXIT_SUCCESS;
         } else if (a == "-o") {
-            output = value;
+            o.output = value;
         } else if (a == "--moho") {
-            moho = parseDepth(value);
-            if (!moho) {
+            o.moho = parseDepth(value);
+            if (!o.moho) {
                 std::fprintf(stderr, "mod2nd: bad --moho value '%s' (a depth in km)\n", value.c_str());
                 return kUsageStatus;
             }
@@ -118,55 +123,74 @@ int main(int argc, char** argv) {
             std::fprintf(stderr, "mod2nd: unknown option %s\n", a.c_str());
             usage(stderr);
             return kUsageStatus;
-        } else if (model.empty()) {
-            model = a;
+        } else if (o.model.empty()) {
+            o.model = a;
         } else {
-            std::fprintf(stderr, "mod2nd: one model file at a time (got %s and %s)\n", model.c_str(), a.c_str());
+            std::fprintf(stderr, "mod2nd: one model file at a time (got %s and %s)\n", o.model.c_str(), a.c_str());
             return kUsageStatus;
         }
     }
-    if (model.empty()) {
+    if (o.model.empty()) {
         usage(stderr);
         return kUsageStatus;
     }
-    if (output.empty()) output = defaultOutput(model);
+    if (o.output.empty()) o.output = defaultOutput(o.model);
+    return std::nullopt;
+}
 
+// Reads and checks the model and finds its boundaries; false with the
+// message in `error`.
+bool convert(const Options& o, std::vector<layergen::ModelRow>& rows, mod2nd::Boundaries& b, std::string& error) {
     modelfile::Model m;
-    std::string error;
-    if (!modelfile::loadModel(model, m, error) || !modelfile::checkRows(m, model, error)) {
-        std::fprintf(stderr, "mod2nd: %s\n", error.c_str());
-        return EXIT_FAILURE;
-    }
-    mod2nd::Boundaries b;
+    if (!modelfile::loadModel(o.model, m, error) || !modelfile::checkRows(m, o.model, error)) return false;
     std::optional<mod2nd::Refusal> refusal = mod2nd::checkExtent(m.rows);
-    if (!refusal) refusal = mod2nd::findBoundaries(m.rows, moho, b);
+    if (!refusal) refusal = mod2nd::findBoundaries(m.rows, o.moho, b);
     if (refusal) {
         const std::string where =
             refusal->row ? "line " + std::to_string(modelfile::lineOfRow(*refusal->row)) + ": " : "";
-        std::fprintf(stderr, "mod2nd: %s: %s%s\n", model.c_str(), where.c_str(), refusal->message.c_str());
-        return EXIT_FAILURE;
+        error = o.model + ": " + where + refusal->message;
+        return false;
     }
+    rows = std::move(m.rows);
+    return true;
+}
 
-    auto km = [&](std::size_t row) { return modelfile::valueText(m.rows[row].z, layergen::kFieldDecimals[0]); };
+void reportBoundaries(const Options& o, const std::vector<layergen::ModelRow>& rows, const mod2nd::Boundaries& b) {
+    auto km = [&](std::size_t row) { return modelfile::valueText(rows[row].z, layergen::kFieldDecimals[0]); };
     std::fprintf(stderr,
                  "mod2nd: %s: crust-mantle boundary (mantle) at %s km (%s), core-mantle boundary (outer-core) at "
                  "%s km, inner-core boundary (inner-core) at %s km\n",
-                 model.c_str(), km(b.moho).c_str(), moho ? "--moho" : "from the model", km(b.cmb).c_str(),
+                 o.model.c_str(), km(b.moho).c_str(), o.moho ? "--moho" : "from the model", km(b.cmb).c_str(),
                  km(b.icb).c_str());
+}
 
-    const std::string text = mod2nd::ndText(m.rows, b);
-    if (output == "-") {
-        if (std::fwrite(text.data(), 1, text.size(), stdout) != text.size() || std::fflush(stdout) != 0) {
-            std::fprintf(stderr, "mod2nd: error writing standard output\n");
-            return EXIT_FAILURE;
-        }
-        return EXIT_SUCCESS;
+bool writeOutput(const Options& o, const std::string& text, std::string& error) {
+    if (o.output == "-") {
+        if (std::fwrite(text.data(), 1, text.size(), stdout) == text.size() && std::fflush(stdout) == 0) return true;
+        error = "error writing standard output";
+        return false;
     }
-    if (sameFile(model, output)) {
-        std::fprintf(stderr, "mod2nd: %s: output would replace the model file\n", output.c_str());
+    if (sameFile(o.model, o.output)) {
+        error = o.output + ": output would replace the model file";
+        return false;
+    }
+    return writeFile(o.output, text, error);
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+    Options options;
+    if (const std::optional<int> status = parseArguments(argc, argv, options)) return *status;
+    std::vector<layergen::ModelRow> rows;
+    mod2nd::Boundaries b;
+    std::string error;
+    if (!convert(options, rows, b, error)) {
+        std::fprintf(stderr, "mod2nd: %s\n", error.c_str());
         return EXIT_FAILURE;
     }
-    if (!writeFile(output, text, error)) {
+    reportBoundaries(options, rows, b);
+    if (!writeOutput(options, mod2nd::ndText(rows, b), error)) {
         std::fprintf(stderr, "mod2nd: %s\n", error.c_str());
         return EXIT_FAILURE;
     }

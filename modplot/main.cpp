@@ -64,14 +64,17 @@ std::string baseName(const std::string& path) {
     return slash == std::string::npos ? path : path.substr(slash + 1);
 }
 
-}  // namespace
-
-int main(int argc, char** argv) {
+struct Options {
     std::vector<std::string> files;
     std::string output = kDefaultOutput;
     std::string plotFile = kDefaultPlotFile;
     std::optional<modplot::Window> zoom;
-    pltrender::RenderOptions options;
+    pltrender::RenderOptions render;
+};
+
+// Reads the command line into `o`.  Returns the exit status when the run
+// ends here (help or a usage error), nothing when it goes on.
+std::optional<int> parseArguments(int argc, char** argv, Options& o) {
     for (int i = 1; i < argc; ++i) {
         std::string a = argv[i];
         std::string value;
@@ -93,104 +96,118 @@ int main(int argc, char** argv) {
             usage(stdout);
             return EXIT_SUCCESS;
         } else if (a == "-o") {
-            output = value;
+            o.output = value;
         } else if (a == "--zoom") {
-            zoom = parseZoom(value);
-            if (!zoom) {
+            o.zoom = parseZoom(value);
+            if (!o.zoom) {
                 std::fprintf(stderr, "modplot: bad --zoom value '%s' (ZTOP,ZBOT in km, 0 <= ZTOP < ZBOT)\n",
                              value.c_str());
                 return kUsageStatus;
             }
         } else if (a == "--plotfile") {
-            plotFile = value;
+            o.plotFile = value;
         } else if (a == "--dpi") {
             const std::optional<float> dpi = parseNumber(value);
             if (!dpi || !(*dpi > 0.0f) || *dpi > kMaxDpi) {
                 std::fprintf(stderr, "modplot: bad --dpi value '%s'\n", value.c_str());
                 return kUsageStatus;
             }
-            options.dpi = *dpi;
+            o.render.dpi = *dpi;
         } else if (a.size() > 1 && a[0] == '-') {
             std::fprintf(stderr, "modplot: unknown option %s\n", a.c_str());
             usage(stderr);
             return kUsageStatus;
         } else {
-            files.push_back(a);
+            o.files.push_back(a);
         }
     }
-    if (files.empty()) {
+    if (o.files.empty()) {
         usage(stderr);
         return kUsageStatus;
     }
-    if (files.size() > kMaxModels) {
+    if (o.files.size() > kMaxModels) {
         std::fprintf(stderr, "modplot: at most %zu models in one figure\n", kMaxModels);
         return kUsageStatus;
     }
-    if (pltrender::format_from_path(output) == pltrender::Format::unknown) {
-        std::fprintf(stderr, "modplot: %s: the figure must end in .png, .svg or .pdf\n", output.c_str());
+    if (pltrender::format_from_path(o.output) == pltrender::Format::unknown) {
+        std::fprintf(stderr, "modplot: %s: the figure must end in .png, .svg or .pdf\n", o.output.c_str());
         return kUsageStatus;
     }
-    if (plotFile.empty() || plotFile.size() > kPlotNameMax) {
+    if (o.plotFile.empty() || o.plotFile.size() > kPlotNameMax) {
         std::fprintf(stderr, "modplot: the plot file name must have 1 to %zu characters\n", kPlotNameMax);
         return kUsageStatus;
     }
+    return std::nullopt;
+}
 
-    std::vector<modelfile::Model> models(files.size());
-    std::string error;
-    for (std::size_t k = 0; k < files.size(); ++k) {
-        if (!modelfile::loadModel(files[k], models[k], error) || !modelfile::checkRows(models[k], files[k], error)) {
-            std::fprintf(stderr, "modplot: %s\n", error.c_str());
-            return EXIT_FAILURE;
-        }
+// Reads and checks every model file, settles the window (the zoom, or the
+// surface to the deepest row) and cuts the profiles to it.
+bool loadProfiles(const Options& o, modplot::Window& window, std::vector<modplot::ModelProfiles>& profiles,
+                  std::string& error) {
+    std::vector<modelfile::Model> models(o.files.size());
+    for (std::size_t k = 0; k < o.files.size(); ++k) {
+        if (!modelfile::loadModel(o.files[k], models[k], error) ||
+            !modelfile::checkRows(models[k], o.files[k], error))
+            return false;
     }
-    modplot::Window window{0.0f, 0.0f};
-    if (zoom) {
-        window = *zoom;
+    window = modplot::Window{0.0f, 0.0f};
+    if (o.zoom) {
+        window = *o.zoom;
     } else {
         for (const modelfile::Model& m : models) window.bottom = std::max(window.bottom, m.rows.back().z);
         if (!(window.bottom > 0.0f)) {
-            std::fprintf(stderr, "modplot: the models have no rows below the surface\n");
-            return EXIT_FAILURE;
+            error = "the models have no rows below the surface";
+            return false;
         }
     }
-
-    std::vector<modplot::ModelProfiles> profiles(files.size());
-    for (std::size_t k = 0; k < files.size(); ++k) {
-        profiles[k].name = baseName(files[k]);
+    profiles.assign(o.files.size(), modplot::ModelProfiles{});
+    for (std::size_t k = 0; k < o.files.size(); ++k) {
+        profiles[k].name = baseName(o.files[k]);
         for (std::size_t j = 0; j < modplot::kPropertyCount; ++j) {
             profiles[k].curves[j] = modplot::profile(models[k].rows, modplot::kProperties[j], window);
         }
         if (profiles[k].curves[0].size() == 0) {
-            std::fprintf(stderr, "modplot: %s: no part of the model lies between %g and %g km depth\n",
-                         files[k].c_str(), window.top, window.bottom);
-            return EXIT_FAILURE;
+            char range[64];
+            std::snprintf(range, sizeof range, "%g and %g", window.top, window.bottom);
+            error = o.files[k] + ": no part of the model lies between " + range + " km depth";
+            return false;
         }
     }
+    return true;
+}
 
+// Draws the figure into the plot file through the library, then reads the
+// plot file back and renders it.
+bool drawAndRender(const Options& o, modplot::Window window, const std::vector<modplot::ModelProfiles>& profiles,
+                   std::string& error) {
     // The library takes the plot file name from the environment when it
     // opens the file.
-    if (setenv("pltfil", plotFile.c_str(), 1) != 0) {
-        std::fprintf(stderr, "modplot: cannot set the plot file name\n");
-        return EXIT_FAILURE;
+    if (setenv("pltfil", o.plotFile.c_str(), 1) != 0) {
+        error = "cannot set the plot file name";
+        return false;
     }
-    if (!modplot::drawFigure(profiles, window, error)) {
-        std::fprintf(stderr, "modplot: %s\n", error.c_str());
-        return EXIT_FAILURE;
-    }
+    if (!modplot::drawFigure(profiles, window, error)) return false;
     // The library keeps its plot file open; flushing every output stream
     // puts the whole plot on the disk before it is read back.
     if (std::fflush(nullptr) != 0) {
-        std::fprintf(stderr, "modplot: error writing the plot file %s\n", plotFile.c_str());
-        return EXIT_FAILURE;
+        error = "error writing the plot file " + o.plotFile;
+        return false;
     }
     std::vector<uint8_t> bytes;
-    if (!pltrender::read_file(plotFile, bytes, error)) {
-        std::fprintf(stderr, "modplot: %s\n", error.c_str());
-        return EXIT_FAILURE;
-    }
+    if (!pltrender::read_file(o.plotFile, bytes, error)) return false;
     pltrender::FontSet fonts("");
-    std::vector<std::string> written;
-    if (!pltrender::render_bytes(bytes.data(), bytes.size(), output, options, fonts, error, &written)) {
+    return pltrender::render_bytes(bytes.data(), bytes.size(), o.output, o.render, fonts, error);
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+    Options options;
+    if (const std::optional<int> status = parseArguments(argc, argv, options)) return *status;
+    modplot::Window window;
+    std::vector<modplot::ModelProfiles> profiles;
+    std::string error;
+    if (!loadProfiles(options, window, profiles, error) || !drawAndRender(options, window, profiles, error)) {
         std::fprintf(stderr, "modplot: %s\n", error.c_str());
         return EXIT_FAILURE;
     }
