@@ -94,7 +94,10 @@ bool drawFigure(const std::vector<ModelProfiles>& models, Window w, std::string&
         error = "values too large to draw (largest " + std::to_string(hi) + ")";
         return false;
     }
-    error = "the plotting library refused the figure";
+    auto refused = [&] {
+        error = "the plotting library refused the figure";
+        return false;
+    };
 
     float para[kParaSize] = {};
     para[kWidth] = kFrameWidth;
@@ -113,7 +116,7 @@ bool drawFigure(const std::vector<ModelProfiles>& models, Window w, std::string&
     for (std::size_t k = 0; k < models.size(); ++k) {
         setStyle(para, styleOf(k));
         for (const Curve& c : models[k].curves) {
-            if (!drawCurve(c.value, c.depth, para)) return false;
+            if (!drawCurve(c.value, c.depth, para)) return refused();
         }
     }
 
@@ -123,7 +126,7 @@ bool drawFigure(const std::vector<ModelProfiles>& models, Window w, std::string&
         const Curve& c = models.front().curves[j];
         const float depth = std::max(labelDepth, c.depth.front());
         const float value = valueNear(c, depth) + gap;
-        if (plabel_(&value, &depth, kPropertyLabels[j], para) != 0) return false;
+        if (plabel_(&value, &depth, kPropertyLabels[j], para) != 0) return refused();
     }
 
     // Legend: a stretch of each model's line, then its name.
@@ -135,10 +138,10 @@ bool drawFigure(const std::vector<ModelProfiles>& models, Window w, std::string&
     for (std::size_t k = 0; k < models.size(); ++k) {
         const float y = kFrameHeight - kLegendTop - kLegendStep * static_cast<float>(k);
         setStyle(para, styleOf(k));
-        if (!drawCurve({xAt(lineLeft), xAt(lineRight)}, {zAt(y), zAt(y)}, para)) return false;
+        if (!drawCurve({xAt(lineLeft), xAt(lineRight)}, {zAt(y), zAt(y)}, para)) return refused();
         const float baseline = y - kLegendBaseline;
         const std::string name = plainLabel(models[k].name);
-        if (zlabel_(&textLeft, &baseline, name.c_str(), para) != 0) return false;
+        if (zlabel_(&textLeft, &baseline, name.c_str(), para) != 0) return refused();
     }
     return true;
 }
