@@ -18,6 +18,25 @@ cp "$top/layergen/prem32.mod" "$out/layergen/"
 (cd "$out/layergen" && "$build/layergen/layergen")
 echo "layergen: models written to $out/layergen/modout and $out/layergen/modout2 ($(wc -l < "$out/layergen/modout") lines each)"
 
+# mod2nd: the three models as .nd files for travel-time tools.
+mkdir -p "$out/models"
+for model in prem32.mod modout modout2; do
+  "$build/mod2nd/mod2nd" "$out/layergen/$model" -o "$out/models/${model%.mod}.nd"
+done
+echo "mod2nd: $out/models/prem32.nd, modout.nd and modout2.nd"
+
+# modplot: the lowermost mantle of PREM against modout and modout2, and the
+# whole of PREM (skipped when the renderer is not built).
+if [ -x "$build/modplot/modplot" ]; then
+  (cd "$out/models" &&
+    "$build/modplot/modplot" ../layergen/prem32.mod ../layergen/modout ../layergen/modout2 \
+      --zoom 2400,2891 --plotfile lowermost-mantle.plt -o "$out/lowermost-mantle.png" &&
+    "$build/modplot/modplot" ../layergen/prem32.mod --plotfile prem.plt -o "$out/prem.png")
+  echo "modplot: $out/lowermost-mantle.png (PREM, modout, modout2 from 2400 to 2891 km) and $out/prem.png"
+else
+  echo "modplot: not built; no model figures"
+fi
+
 # pltrender: the tracel plot as PNG and SVG (skipped when the renderer is
 # not built).  Font files, when made with `make fonts`, are in $build/fonts.
 if [ -x "$build/pltrender/pltrender" ]; then

@@ -1,0 +1,90 @@
+// The built modplot: figures in each format from the bundled PREM, the plot
+// file under its own name, and each refusal.
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <string>
+
+#include "plot_builder.h"
+#include "plotfile.h"
+
+namespace {
+
+namespace fs = std::filesystem;
+using pltrender::testing::read_text;
+using pltrender::testing::run;
+using Result = pltrender::testing::Run;
+using pltrender::testing::ScratchDir;
+
+class Modplot : public ::testing::Test {
+protected:
+    void SetUp() override { fs::copy_file(PREM32_MOD, dir_.file("prem32.mod")); }
+    Result modplot(const std::string& args) const {
+        return run("cd " + dir_.path() + " && pltfil=elsewhere " + MODPLOT_BIN + " " + args);
+    }
+    ScratchDir dir_;
+};
+
+TEST_F(Modplot, RendersEachFormatFromItsPlotFile) {
+    const struct {
+        const char* out;
+        const char* magic;
+    } formats[] = {{"prem.png", "\x89PNG"}, {"prem.svg", "<?xml"}, {"prem.pdf", "%PDF"}};
+    for (const auto& f : formats) {
+        const Result r = modplot("prem32.mod prem32.mod --zoom 2400,2891 --plotfile prem.plt -o " + std::string(f.out));
+        ASSERT_EQ(r.status, 0) << r.err;
+        EXPECT_EQ(r.err, "");
+        EXPECT_EQ(read_text(dir_.file(f.out)).rfind(f.magic, 0), 0u) << f.out;
+    }
+    EXPECT_FALSE(fs::exists(dir_.file("elsewhere")));
+    std::vector<uint8_t> bytes;
+    std::string error;
+    ASSERT_TRUE(pltrender::read_file(dir_.file("prem.plt"), bytes, error)) << error;
+    const pltrender::ParseResult plot = pltrender::parse(bytes);
+    ASSERT_TRUE(plot.ok) << plot.error;
+    EXPECT_EQ(pltrender::split_pages(plot.commands).size(), 1u);
+
+    const Result r = modplot("prem32.mod");
+    ASSERT_EQ(r.status, 0) << r.err;
+    EXPECT_EQ(read_text(dir_.file("modplot.png")).rfind("\x89PNG", 0), 0u);
+    EXPECT_TRUE(fs::exists(dir_.file("pltfil")));
+}
+
+TEST_F(Modplot, Refusals) {
+    pltrender::testing::write_bytes(dir_.file("bad.mod"), {'a', '\n', 'b', '\n', 'x', '\n'});
+    const std::string huge =
+        "t\nt\n      0.00   1.00000   3.3E+38   1.00000      0.00      0.00\n"
+        "   6371.00   1.00000   3.3E+38   1.00000      0.00      0.00\n";
+    pltrender::testing::write_bytes(dir_.file("huge.mod"), std::vector<uint8_t>(huge.begin(), huge.end()));
+    std::string many;
+    for (int i = 0; i < 21; ++i) many += " prem32.mod";
+    const struct {
+        std::string args;
+        int status;
+        std::string err;  // the first line of the message
+    } cases[] = {
+        {"", 2, "usage: modplot MODEL..."},
+        {"prem32.mod --zoom 2891,2400", 2, "modplot: bad --zoom value '2891,2400' (ZTOP,ZBOT in km, 0 <= ZTOP < ZBOT)"},
+        {"prem32.mod --zoom -5,100", 2, "modplot: bad --zoom value '-5,100'"},
+        {"prem32.mod --zoom 100", 2, "modplot: bad --zoom value '100'"},
+        {"prem32.mod -o fig.gif", 2, "modplot: fig.gif: the figure must end in .png, .svg or .pdf"},
+        {"prem32.mod --plotfile " + std::string(81, 'p'), 2,
+         "modplot: the plot file name must have 1 to 80 characters"},
+        {"prem32.mod --dpi 0", 2, "modplot: bad --dpi value '0'"},
+        {"prem32.mod --frobnicate", 2, "modplot: unknown option --frobnicate"},
+        {many, 2, "modplot: at most 20 models in one figure"},
+        {"prem32.mod missing.mod", 1, "modplot: cannot open missing.mod: No such file or directory"},
+        {"prem32.mod bad.mod", 1, "modplot: bad.mod: line 3: field z (columns 1-10) is not a number: \"x\""},
+        {"prem32.mod huge.mod", 1, "modplot: values too large to draw (largest 329999"},
+        {"prem32.mod --zoom 6400,7000", 1, "modplot: prem32.mod: no part of the model lies between 6400 and 7000 km depth"},
+    };
+    for (const auto& c : cases) {
+        const Result r = modplot(c.args);
+        EXPECT_EQ(r.status, c.status) << c.args;
+        EXPECT_EQ(r.err.substr(0, c.err.size()), c.err) << c.args;
+        EXPECT_FALSE(fs::exists(dir_.file("modplot.png"))) << c.args;
+        EXPECT_FALSE(fs::exists(dir_.file("pltfil"))) << c.args;
+    }
+}
+
+}  // namespace
