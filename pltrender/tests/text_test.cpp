@@ -2,11 +2,12 @@
 // box, orientation, descenders, raised text, font files and fallbacks.
 #include <gtest/gtest.h>
 
+#include <zarvo/zarvo.hpp>
+
 #include <filesystem>
 #include <fstream>
 
 #include "image.h"
-#include "measure.h"
 #include "plot_builder.h"
 #include "plotfile.h"
 #include "render.h"
@@ -20,7 +21,7 @@ using testing::ScratchDir;
 
 void expect_measured_width(FontSet& fonts, const std::string& text, int font, int size) {
   const TextLayout t = layout_text(fonts, text, font, size, 0, 0, 0);
-  const double w = zarvo::txtsize(text.c_str(), font);
+  const double w = zarvo::text_width(text.c_str(), font);
   // The measurement rounds to whole glyph units.
   EXPECT_NEAR(t.advance, size * w, 0.5 * size + 1e-9) << text;
 }
@@ -106,7 +107,7 @@ TEST(Text, RenderedInkStaysInItsBox) {
   ASSERT_TRUE(render_file(r.commands, dir.file("t.png"), o, fonts, err)) << err;
   const testing::Image img = testing::load_png(dir.file("t.png"));
   // Box: x 300..300+6*6*8, y 300-16..300+7*8, widened by the stroke (2 px).
-  const double w = zarvo::txtsize("Amp g|", 0) * 8.0;
+  const double w = zarvo::text_width("Amp g|", 0) * 8.0;
   const int px0 = 150 - 2, px1 = static_cast<int>((300 + w) / 2) + 2;
   const int py0 = (600 - (300 + 56)) / 2 - 2, py1 = (600 - (300 - 16)) / 2 + 2;
   int inside = 0;
