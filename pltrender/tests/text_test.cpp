@@ -95,6 +95,32 @@ TEST(Text, MissingFontFallsBackWithOneWarning) {
   EXPECT_EQ(fonts.warnings().size(), 2u);
 }
 
+// Absurd size steps and font header values are laid out in wide
+// arithmetic: the summed steps and the baseline offset are exact.
+TEST(Text, ExtremeSizeStepsAndBaselinesDoNotOverflow) {
+  FontSet fonts("", true);
+  struct Case {
+    const char* text;
+    double steps;  // sum of the size steps before "y"
+  };
+  for (const Case& c : {Case{"x\\s+2147483647y", 2147483647.0}, Case{"x\\s-2147483647\\s-5y", -2147483652.0}}) {
+    const float factor = static_cast<float>(c.steps + 10) / 10.0f;
+    const TextLayout t = layout_text(fonts, c.text, 0, 1, 0, 0, 0);
+    EXPECT_EQ(t.advance, 6.0 + static_cast<double>(factor) * 6.0) << c.text;
+  }
+
+  // Font 77: baseline -2147483648, glyph "A" a stroke from (0,0) to (5,5).
+  ScratchDir dir;
+  std::ofstream(dir.path() + "/077") << "10 -2147483648 1.0\n   65  3MWRRWW\n  511  1MW\n";
+  FontSet font_files(dir.path(), true);
+  const TextLayout a = layout_text(font_files, "A", 77, 1, 0, 0, 0);
+  ASSERT_TRUE(font_files.warnings().empty());
+  ASSERT_EQ(a.strokes.size(), 1u);
+  EXPECT_EQ(a.ink.y1, -2147483648.0);
+  EXPECT_EQ(a.ink.y0, -2147483653.0);
+  EXPECT_EQ(a.advance, 10.0);
+}
+
 TEST(Text, RenderedInkStaysInItsBox) {
   ScratchDir dir;
   const ParseResult r = parse(PlotBuilder().e().text(300, 300, 8, 0, 0, "Amp g|").bytes());
