@@ -5,6 +5,8 @@
 # and through pkg-config (shared, and static with --static), calls.f90
 # through the Fortran module zarvo_api, and checks that their plot files
 # equal each other and that of the same calls linked in the build tree.
+# Also: the exported symbols, the C++ interface (outline.cpp), a real passed
+# as the point count refused by the module, and the moved programs run.
 set -euo pipefail
 build=$1 src=$2 intree=$3 have_fonts=$4 version=$5
 work=$(mktemp -d)
@@ -42,6 +44,10 @@ cc -o by-pc-static "$src/calls.c" $(pkg-config --cflags zarvo) \
 [ ! -s static-link.txt ] || fail "static link said: $(cat static-link.txt)"
 if readelf -d by-pc-static | grep -Eq 'TEXTREL|libzarvo'; then fail "static link: text relocations or libzarvo.so"; fi
 readelf -d by-pc-shared | grep -q 'NEEDED.*libzarvo.so.1' || fail "shared link: no libzarvo.so.1"
+# The C++ interface of zarvo.hpp.
+# shellcheck disable=SC2046
+c++ -std=c++20 -o outline "$src/outline.cpp" $(pkg-config --cflags --libs zarvo) -Wl,-rpath,"$p/lib"
+[ "$(./outline)" = "18 144 1" ] || fail "C++ interface: $(./outline)"
 # Fortran through the module; and a program declaring the functions external.
 # shellcheck disable=SC2046
 gfortran -o by-fortran "$src/calls.f90" $(pkg-config --cflags --libs zarvo) -Wl,-rpath,"$p/lib"
