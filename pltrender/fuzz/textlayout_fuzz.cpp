@@ -49,9 +49,10 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, std::size_t size) {
   // the size, up to the measurement's rounding.
   const bool plain = measured.size() <= kMaxMeasured && measured.find("\\s") == std::string::npos &&
                      measured.find('\x1b') == std::string::npos;
-  if (plain && std::abs(text_size) <= kMaxCheckedSize) {
+  const double magnitude = std::abs(static_cast<double>(text_size));  // INT32_MIN too
+  if (plain && magnitude <= kMaxCheckedSize) {
     const double expected = static_cast<double>(width) * text_size;
-    if (std::abs(t.advance - expected) > 0.5 * std::abs(text_size) + 1e-6) __builtin_trap();
+    if (std::abs(t.advance - expected) > 0.5 * magnitude + 1e-6) __builtin_trap();
   }
   return 0;
 }

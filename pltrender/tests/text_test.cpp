@@ -4,6 +4,7 @@
 
 #include <zarvo/zarvo.hpp>
 
+#include <cstdint>
 #include <filesystem>
 #include <fstream>
 
@@ -108,6 +109,11 @@ TEST(Text, ExtremeSizeStepsAndBaselinesDoNotOverflow) {
     const TextLayout t = layout_text(fonts, c.text, 0, 1, 0, 0, 0);
     EXPECT_EQ(t.advance, 6.0 + static_cast<double>(factor) * 6.0) << c.text;
   }
+
+  // The most negative size: the text runs backwards, exactly scaled.
+  const TextLayout most_negative = layout_text(fonts, "Amp", 0, INT32_MIN, 0, 0, 0);
+  EXPECT_EQ(most_negative.advance, 18 * -2147483648.0);
+  EXPECT_EQ(most_negative.line_height, 10 * -2147483648.0);
 
   // Font 77: baseline -2147483648, glyph "A" a stroke from (0,0) to (5,5).
   ScratchDir dir;
