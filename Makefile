@@ -3,7 +3,7 @@
 BUILD ?= build
 JOBS  ?= $(shell nproc)
 
-.PHONY: all deps build demo test test-sanitize test-fuzz bench fonts clean
+.PHONY: all deps build demo test test-sanitize test-fuzz bench fonts clean release install package
 
 all: build
 
@@ -11,7 +11,7 @@ deps:
 	@scripts/install-deps.sh
 
 build: deps
-	cmake -S . -B $(BUILD) -DCMAKE_BUILD_TYPE=RelWithDebInfo
+	cmake -S . -B $(BUILD) -DCMAKE_BUILD_TYPE=RelWithDebInfo -DSEIS_WERROR=ON
 	cmake --build $(BUILD) -j $(JOBS)
 
 demo: build
@@ -21,7 +21,7 @@ test: build
 	ctest --test-dir $(BUILD) --output-on-failure -j $(JOBS)
 
 test-sanitize: deps
-	cmake -S . -B build-sanitize -DCMAKE_BUILD_TYPE=Debug -DSEIS_SANITIZE=ON
+	cmake -S . -B build-sanitize -DCMAKE_BUILD_TYPE=Debug -DSEIS_SANITIZE=ON -DSEIS_WERROR=ON
 	cmake --build build-sanitize -j $(JOBS)
 	ctest --test-dir build-sanitize --output-on-failure -j $(JOBS)
 
@@ -34,7 +34,21 @@ fonts: build
 	scripts/make-fonts.sh $(BUILD)
 
 clean:
-	rm -rf $(BUILD) build-sanitize build-bench build-fuzz demo-out
+	rm -rf $(BUILD) build-sanitize build-bench build-fuzz build-release demo-out
 
 test-fuzz: deps
 	scripts/fuzz.sh
+
+# The optimised build, tests included, warning-free at -O3.
+release: deps
+	cmake -S . -B build-release -DCMAKE_BUILD_TYPE=Release -DSEIS_WERROR=ON
+	cmake --build build-release -j $(JOBS)
+
+# make install PREFIX=DIR (default /usr/local); the tree may be moved later.
+PREFIX ?= /usr/local
+install: build
+	cmake --install $(BUILD) --prefix $(PREFIX)
+
+# A Debian package of the installed tree in $(BUILD)/seistools_*.deb.
+package: build
+	cd $(BUILD) && cpack -G DEB

@@ -4,7 +4,7 @@
 #include <cmath>
 #include <cstdint>
 
-#include "zarvo.h"
+#include <zarvo/zarvo.h>
 
 namespace modplot {
 

@@ -10,6 +10,8 @@
 #include <string>
 #include <vector>
 
+#include <zarvo/zarvo.hpp>
+
 #include "figure.h"
 #include "modelfile.h"
 #include "plotfile.h"
@@ -187,15 +189,15 @@ bool drawAndRender(const Options& o, modplot::Window window, const std::vector<m
         return false;
     }
     if (!modplot::drawFigure(profiles, window, error)) return false;
-    // The library keeps its plot file open; flushing every output stream
-    // puts the whole plot on the disk before it is read back.
-    if (std::fflush(nullptr) != 0) {
+    // The library keeps its plot file open; flushing it puts the whole plot
+    // on the disk before it is read back.
+    if (!zarvo::plotfile_flush_ok()) {
         error = "error writing the plot file " + o.plotFile;
         return false;
     }
     std::vector<uint8_t> bytes;
     if (!pltrender::read_file(o.plotFile, bytes, error)) return false;
-    pltrender::FontSet fonts("");
+    pltrender::FontSet fonts(pltrender::default_font_dir());
     return pltrender::render_bytes(bytes.data(), bytes.size(), o.output, o.render, fonts, error);
 }
 

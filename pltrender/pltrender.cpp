@@ -23,8 +23,10 @@ void usage(std::FILE* out) {
       "  --margin IN      margin around the drawing when the page is fitted to it\n"
       "                   (the default), in inches (default 0.25)\n"
       "  --fonts DIR      directory of the font files 001, 002, ... (default: the\n"
-      "                   PLTRENDER_FONTS environment variable, else the working\n"
-      "                   directory); a missing font is drawn in font 0\n"
+      "                   PLTRENDER_FONTS environment variable, else the installed\n"
+      "                   fonts (../share/seistools/fonts from the program's\n"
+      "                   directory) when present, else the working directory);\n"
+      "                   a missing font is drawn in font 0\n"
       "  --help, --version\n"
       "Several pages (erase commands) go to one PDF, or to numbered PNG/SVG files\n"
       "NAME-1.png, NAME-2.png, ...\n",
@@ -122,10 +124,7 @@ int main(int argc, char** argv) {
     return 2;
   }
   if (landscape && options.page_width < options.page_height) std::swap(options.page_width, options.page_height);
-  if (!have_font_dir) {
-    const char* env = std::getenv("PLTRENDER_FONTS");
-    if (env != nullptr) font_dir = env;
-  }
+  if (!have_font_dir) font_dir = pltrender::default_font_dir();
 
   std::vector<uint8_t> bytes;
   std::string error;

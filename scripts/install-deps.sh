@@ -3,6 +3,8 @@
 # the missing ones when run as root; otherwise names them and fails.
 set -euo pipefail
 packages=(g++ cmake make gfortran libgtest-dev libbenchmark-dev libcairo2-dev hershey-fonts-data clang libclang-rt-14-dev)
+# pkg-config for cairo and the install test; dpkg-shlibdeps for make package.
+packages+=(pkgconf dpkg-dev)
 missing=()
 for p in "${packages[@]}"; do
   dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed" || missing+=("$p")

@@ -5,10 +5,9 @@
 #include <iostream>
 #include <string>
 
+#include <zarvo/zarvo.hpp>
+
 #include "record.h"
-#include "state.h"
-#include "writers.h"
-#include "zarvo.h"
 
 namespace {
 
@@ -56,7 +55,7 @@ int main() {
   bool ok = status == 0;
   if (!zarvo::plotfile_flush_ok()) {
     std::fprintf(stderr, "tracel: error writing plot file \"%s\": plot incomplete\n",
-                 zarvo::lib.plotfile_name);
+                 zarvo::plotfile_name());
     ok = false;
   }
   return ok ? EXIT_SUCCESS : EXIT_FAILURE;

@@ -1,6 +1,6 @@
 // The library's entry points: read the arguments passed by address and
 // call the routines that do the work.
-#include "zarvo.h"
+#include <zarvo/zarvo.h>
 
 #include "labels.h"
 #include "markup.h"

@@ -19,6 +19,8 @@
 #include <new>
 #include <string>
 
+#include <zarvo/zarvo.hpp>
+
 #include "font.h"
 #include "state.h"
 
@@ -113,12 +115,9 @@ class Reader {
   std::FILE* in_;
 };
 
-// Reads font `number` from its file; nullptr (after the message) on failure.
-std::unique_ptr<Font> load_font(int32_t number) {
-  char digits[16];  // "%03d" of any 32-bit number fits
-  std::snprintf(digits, sizeof digits, "%03d", number);
-  const std::string name = std::string(file_prefix) + digits;
-
+// Reads font `number` from the file `name`; nullptr (after the message) on
+// failure.
+std::unique_ptr<Font> load_font(int32_t number, const std::string& name) {
   lib.fontfile = nullptr;
   lib.fontfile = std::fopen(name.c_str(), "r");
   if (lib.fontfile == nullptr) {
@@ -138,6 +137,16 @@ std::unique_ptr<Font> load_font(int32_t number) {
   font->number = number;
   cleanup(nullptr);
   return font;
+}
+
+// Puts a loaded font into the cache, where it stays for the life of the
+// process; font_store frees it only at exit.
+const Font& keep(std::unique_ptr<Font> font) {
+  const Font* kept = font.get();
+  lib.font_list.reserve(lib.font_list.size() + 1);
+  lib.font_store.push_back(std::move(font));
+  lib.font_list.push_back(kept);
+  return *kept;
 }
 
 }  // namespace
@@ -174,14 +183,25 @@ const Font& getfont(int32_t number) {
     lib.font_list.push_back(&font_zero);
     return font_zero;
   }
-  std::unique_ptr<Font> font = load_font(number);
+  char digits[16];  // "%03d" of any 32-bit number fits
+  std::snprintf(digits, sizeof digits, "%03d", number);
+  std::unique_ptr<Font> font = load_font(number, std::string(file_prefix) + digits);
   if (!font) return getfont(0);
-  // Kept for the life of the process; font_store frees it only at exit.
-  const Font* kept = font.get();
-  lib.font_list.reserve(lib.font_list.size() + 1);
-  lib.font_store.push_back(std::move(font));
-  lib.font_list.push_back(kept);
-  return *kept;
+  return keep(std::move(font));
+}
+
+bool load_font_file(int32_t number, const std::string& path) {
+  for (const Font* f : lib.font_list) {
+    if (f->number == number) return true;
+  }
+  if (number == 0) {
+    getfont(0);  // built in
+    return true;
+  }
+  std::unique_ptr<Font> font = load_font(number, path);
+  if (!font) return false;
+  keep(std::move(font));
+  return true;
 }
 
 }  // namespace zarvo

@@ -126,7 +126,8 @@ TEST(ReadField, AgreesWithStrtofOnRandomFields) {
             full += digits + "e-5";  // F10.5: the last five digits are the fraction
         }
         if (coin(rng) == 1) {
-            const std::string e = "E" + std::to_string(exponent(rng));
+            std::string e = "E";
+            e += std::to_string(exponent(rng));
             field += e;
             full = (full.find('e') == std::string::npos ? full : full.substr(0, full.find('e'))) + "e" +
                    std::to_string(std::stol(e.substr(1)) - (point >= 0 && point <= count ? 0 : 5));

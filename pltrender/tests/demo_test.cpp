@@ -3,12 +3,13 @@
 // library measured for it.
 #include <gtest/gtest.h>
 
+#include <zarvo/zarvo.hpp>
+
 #include <algorithm>
 #include <cmath>
 #include <filesystem>
 
 #include "image.h"
-#include "measure.h"
 #include "plot_builder.h"
 #include "plotfile.h"
 
@@ -80,7 +81,7 @@ TEST_F(Demo, FrameAndTextsWhereTheLibraryPutThem) {
     }
     if (c.op != 't' || c.text.find_first_not_of(' ') == std::string::npos) continue;
     const double s = c.size;
-    const double w = zarvo::txtsize(c.text.c_str(), c.font) * s;
+    const double w = zarvo::text_width(c.text.c_str(), c.font) * s;
     const double lo = -2 * s, hi = 7 * s;
     double x0, x1, y0, y1;
     if (c.orient == 1) {

@@ -2,11 +2,13 @@
 // box, orientation, descenders, raised text, font files and fallbacks.
 #include <gtest/gtest.h>
 
+#include <zarvo/zarvo.hpp>
+
+#include <cstdint>
 #include <filesystem>
 #include <fstream>
 
 #include "image.h"
-#include "measure.h"
 #include "plot_builder.h"
 #include "plotfile.h"
 #include "render.h"
@@ -20,7 +22,7 @@ using testing::ScratchDir;
 
 void expect_measured_width(FontSet& fonts, const std::string& text, int font, int size) {
   const TextLayout t = layout_text(fonts, text, font, size, 0, 0, 0);
-  const double w = zarvo::txtsize(text.c_str(), font);
+  const double w = zarvo::text_width(text.c_str(), font);
   // The measurement rounds to whole glyph units.
   EXPECT_NEAR(t.advance, size * w, 0.5 * size + 1e-9) << text;
 }
@@ -94,6 +96,37 @@ TEST(Text, MissingFontFallsBackWithOneWarning) {
   EXPECT_EQ(fonts.warnings().size(), 2u);
 }
 
+// Absurd size steps and font header values are laid out in wide
+// arithmetic: the summed steps and the baseline offset are exact.
+TEST(Text, ExtremeSizeStepsAndBaselinesDoNotOverflow) {
+  FontSet fonts("", true);
+  struct Case {
+    const char* text;
+    double steps;  // sum of the size steps before "y"
+  };
+  for (const Case& c : {Case{"x\\s+2147483647y", 2147483647.0}, Case{"x\\s-2147483647\\s-5y", -2147483652.0}}) {
+    const float factor = static_cast<float>(c.steps + 10) / 10.0f;
+    const TextLayout t = layout_text(fonts, c.text, 0, 1, 0, 0, 0);
+    EXPECT_EQ(t.advance, 6.0 + static_cast<double>(factor) * 6.0) << c.text;
+  }
+
+  // The most negative size: the text runs backwards, exactly scaled.
+  const TextLayout most_negative = layout_text(fonts, "Amp", 0, INT32_MIN, 0, 0, 0);
+  EXPECT_EQ(most_negative.advance, 18 * -2147483648.0);
+  EXPECT_EQ(most_negative.line_height, 10 * -2147483648.0);
+
+  // Font 77: baseline -2147483648, glyph "A" a stroke from (0,0) to (5,5).
+  ScratchDir dir;
+  std::ofstream(dir.path() + "/077") << "10 -2147483648 1.0\n   65  3MWRRWW\n  511  1MW\n";
+  FontSet font_files(dir.path(), true);
+  const TextLayout a = layout_text(font_files, "A", 77, 1, 0, 0, 0);
+  ASSERT_TRUE(font_files.warnings().empty());
+  ASSERT_EQ(a.strokes.size(), 1u);
+  EXPECT_EQ(a.ink.y1, -2147483648.0);
+  EXPECT_EQ(a.ink.y0, -2147483653.0);
+  EXPECT_EQ(a.advance, 10.0);
+}
+
 TEST(Text, RenderedInkStaysInItsBox) {
   ScratchDir dir;
   const ParseResult r = parse(PlotBuilder().e().text(300, 300, 8, 0, 0, "Amp g|").bytes());
@@ -106,7 +139,7 @@ TEST(Text, RenderedInkStaysInItsBox) {
   ASSERT_TRUE(render_file(r.commands, dir.file("t.png"), o, fonts, err)) << err;
   const testing::Image img = testing::load_png(dir.file("t.png"));
   // Box: x 300..300+6*6*8, y 300-16..300+7*8, widened by the stroke (2 px).
-  const double w = zarvo::txtsize("Amp g|", 0) * 8.0;
+  const double w = zarvo::text_width("Amp g|", 0) * 8.0;
   const int px0 = 150 - 2, px1 = static_cast<int>((300 + w) / 2) + 2;
   const int py0 = (600 - (300 + 56)) / 2 - 2, py1 = (600 - (300 - 16)) / 2 + 2;
   int inside = 0;

@@ -239,7 +239,7 @@ TEST(FontZero, EveryGlyphDrawsWithinTheGrid) {
     const int draws = draw(g->strokes, greekvec.data() + greekvec.size(), r, mx, my);
     ASSERT_GT(draws, 0) << "Greek " << ct[i];
     EXPECT_LE(mx, 6) << ct[i];
-    drawn.push_back({"g" + std::string(1, ct[i]) + (g->descends ? "_" : ""), r});
+    drawn.push_back({std::string{'g', ct[i]} + (g->descends ? "_" : ""), r});
   }
   for (char extra : {'}', '~'}) {
     const uint32_t e = greekadd[extra - 32];
@@ -248,7 +248,7 @@ TEST(FontZero, EveryGlyphDrawsWithinTheGrid) {
     ASSERT_GT(draw(greekvec.data() + (e & kStrokeOffsetMask), greekvec.data() + greekvec.size(),
                    r, mx, my),
               0);
-    drawn.push_back({"g" + std::string(1, extra), r});
+    drawn.push_back({std::string{'g', extra}, r});
   }
   // For the eye: every glyph of font 0 ("_" marks a descender, drawn as
   // stored, two units up; "g" marks the ESC g letters).
@@ -562,7 +562,7 @@ TEST(FontFile, TruncatedAndMutatedFilesNeverCrash) {
         case 2: s.erase(at, 1 + rng() % 5); break;
         case 3: s[at] = "0123456789 -\n"[rng() % 13]; break;
       }
-      if (s.empty()) s = "x";
+      if (s.empty()) s.assign(1, 'x');
     }
     check(s);
   }

@@ -8,7 +8,7 @@
 #include "labels.h"
 #include "state.h"
 #include "test_support.h"
-#include "zarvo.h"
+#include <zarvo/zarvo.h>
 
 namespace zarvo {
 namespace {

@@ -6,7 +6,7 @@
 #include "pen.h"
 #include "state.h"
 #include "test_support.h"
-#include "zarvo.h"
+#include <zarvo/zarvo.h>
 
 namespace zarvo {
 namespace {

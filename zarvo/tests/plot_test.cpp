@@ -10,7 +10,7 @@
 
 #include "state.h"
 #include "test_support.h"
-#include "zarvo.h"
+#include <zarvo/zarvo.h>
 
 namespace zarvo {
 namespace {
