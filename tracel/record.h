@@ -38,6 +38,11 @@ constexpr Field sample_field(int k) { return {1 + k * kSampleWidth, kSampleWidth
 // most 99999, so a well-formed record always fits.
 constexpr std::int32_t kMaxSamples = 2000000;
 
+// Longest line read, line end excluded: far more than any record needs (a
+// sample line has 80 columns), yet a file without line ends, such as
+// /dev/zero, is refused after a bounded read.
+constexpr std::size_t kMaxLineLength = std::size_t{1} << 24;  // 16,777,216
+
 // The record file name takes the first 20 characters typed.
 constexpr std::size_t kNameWidth = 20;
 
@@ -77,7 +82,9 @@ struct ReadResult {
 
 // Reads the record file `path` from its start: the header, the count line
 // into `count`, and samples y[0] .. y[np-1] into `y`.  Nothing is stored in
-// `y` past np.  A record with more samples than `y` holds is refused.  The
+// `y` past np.  A record with more samples than `y` holds is refused, as is
+// a line longer than kMaxLineLength.  Memory use does not grow with the
+// length of a line.  The
 // file is only opened for reading: a missing file is not created.
 ReadResult read_record(const std::string& path, CountLine& count, std::span<float> y);
 
