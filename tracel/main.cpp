@@ -51,9 +51,10 @@ int main() {
   const std::int32_t np = count.np;
   const int status = zarvo_(&np, x, y, "Time (s)", "Amp", " ", para);
 
-  // zarvo_ has said why it failed; a plot file that did not reach the disk
-  // completely (a full disk, say) is reported here.
+  // zarvo_ has said why it failed, this names the record; a plot file that
+  // did not reach the disk completely (a full disk, say) is reported here.
   bool ok = status == 0;
+  if (!ok) std::fprintf(stderr, "tracel: record \"%s\" not plotted: the plot library refused it\n", name.c_str());
   if (!zarvo::plotfile_flush_ok()) {
     std::fprintf(stderr, "tracel: error writing plot file \"%s\": plot incomplete\n",
                  zarvo::lib.plotfile_name);
