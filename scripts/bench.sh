@@ -55,6 +55,23 @@ echo big.rec > "$work/name.txt"
 bench "tracel, 99,999-sample record (target < 40 ms)" \
   "'$build/tracel/tracel' < name.txt > /dev/null"
 
+# tracel against cat reading the same record, side by side: reading and
+# plotting the samples should cost little more than reading the file.
+mean_ms() {
+  local cmd=$1
+  if [ -z "${BENCH_NO_HYPERFINE:-}" ] && command -v hyperfine >/dev/null; then
+    (cd "$work" && hyperfine --style none --warmup 5 --min-runs 50 --export-json mean.json "$cmd" >/dev/null)
+    awk -F: '/"mean"/ { sub(/,.*/, "", $2); printf "%.3f", $2 * 1000; exit }' "$work/mean.json"
+  else
+    (cd "$work" && time_loop 50 "$cmd") | awk '{ print $2 }'
+  fi
+}
+echo "== tracel against cat, 99,999-sample record (target: ratio <= 3)"
+cat_ms=$(mean_ms "cat big.rec > /dev/null")
+tracel_ms=$(mean_ms "'$build/tracel/tracel' < name.txt > /dev/null")
+awk -v c="$cat_ms" -v t="$tracel_ms" \
+  'BEGIN { printf "  cat %.2f ms, tracel %.2f ms (means), ratio %.2f\n", c, t, t / c }'
+
 # The same with Google Benchmark, process start included.
 "$build/tracel/bench/tracel_bench" --benchmark_min_time=1
 
