@@ -3,6 +3,7 @@
 #include <cstdio>
 #include <cstdlib>
 #include <iostream>
+#include <optional>
 #include <string>
 
 #include "record.h"
@@ -25,14 +26,17 @@ int main() {
   std::fputs(" Enter seismogram record name\n", stdout);
   std::fflush(stdout);
 
-  std::string typed;
-  if (!std::getline(std::cin, typed)) {
-    std::fputs("tracel: no record name read from standard input\n", stderr);
+  bool too_long = false;
+  const std::optional<std::string> typed = tracel::read_typed_line(std::cin, too_long);
+  if (!typed) {
+    if (too_long)
+      std::fprintf(stderr, "tracel: record name line longer than %zu characters\n", tracel::kMaxLineLength);
+    else
+      std::fputs("tracel: no record name read from standard input\n", stderr);
     return EXIT_FAILURE;
   }
-  if (!typed.empty() && typed.back() == '\r') typed.pop_back();
   bool cut = false;
-  const std::string name = tracel::record_name(typed, cut);
+  const std::string name = tracel::record_name(*typed, cut);
   if (cut)
     std::fprintf(stderr, "tracel: warning: record name longer than %zu characters, cut to \"%s\"\n",
                  tracel::kNameWidth, name.c_str());

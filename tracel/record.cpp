@@ -5,6 +5,7 @@
 #include <cstdio>
 #include <cstring>
 #include <memory>
+#include <streambuf>
 
 namespace tracel {
 
@@ -380,6 +381,25 @@ ReadResult read_record(const std::string& path, CountLine& count, std::span<floa
 void fill_times(std::int32_t np, float dt, std::span<float> x) {
   for (std::int32_t i = 0; i < np; ++i)
     x[static_cast<std::size_t>(i)] = static_cast<float>(i) * dt;
+}
+
+std::optional<std::string> read_typed_line(std::istream& in, bool& too_long) {
+  std::streambuf& buf = *in.rdbuf();
+  std::string line;
+  too_long = false;
+  for (int c = buf.sbumpc(); c != '\n'; c = buf.sbumpc()) {
+    if (c == std::char_traits<char>::eof()) {
+      if (line.empty()) return std::nullopt;
+      break;
+    }
+    if (line.size() == kMaxLineLength) {
+      too_long = true;
+      return std::nullopt;
+    }
+    line.push_back(static_cast<char>(c));
+  }
+  if (!line.empty() && line.back() == '\r') line.pop_back();
+  return line;
 }
 
 std::string record_name(std::string_view typed, bool& cut) {

@@ -9,6 +9,8 @@
 #define TRACEL_RECORD_H
 
 #include <cstdint>
+#include <istream>
+#include <optional>
 #include <span>
 #include <string>
 #include <string_view>
@@ -91,6 +93,11 @@ ReadResult read_record(const std::string& path, CountLine& count, std::span<floa
 // The time of each sample: x[i] = float(i) * dt in single precision, for
 // i = 0 .. np-1 (nothing when np <= 0).
 void fill_times(std::int32_t np, float dt, std::span<float> x);
+
+// The line typed at the prompt, read from `in` without its line end ("\n"
+// or "\r\n").  Nothing at the end of input, nor for a line longer than
+// kMaxLineLength (then `too_long` is set).
+std::optional<std::string> read_typed_line(std::istream& in, bool& too_long);
 
 // The record file name from the line typed at the prompt (without its
 // newline): its first 20 characters without trailing blanks.  `cut` tells

@@ -164,6 +164,7 @@ TEST_F(Program, NonNumericCharacter) {
 
 TEST_F(Program, EndlessLine) {
   expect_refused(run("/dev/zero\n"), "/dev/zero:1: line longer than 16777216 characters");
+  expect_refused(run(std::string(16777217, ' ') + "\n"), "record name line longer than 16777216 characters");
 }
 
 TEST_F(Program, PlotFileThatCannotBeWritten) {
