@@ -17,32 +17,10 @@ constexpr long long kExponentCap = 100000;  // exponents beyond this are out of 
 constexpr std::size_t kExponentRoom = 24;   // "e", a sign and up to 19 digits
 constexpr std::size_t kStackField = 64;     // fields up to this width are rewritten on the stack
 
-// The common field read in place: blanks, an optional sign, digits with a
-// decimal point, blanks.  Nothing for anything else (no decimal point, an
-// exponent, blanks inside, a value out of range), which readField's full
-// path handles.
-std::optional<float> readPlainField(std::string_view field) {
-    const char* p = field.data();
-    const char* end = p + field.size();
-    while (p < end && *p == ' ') ++p;
-    while (end > p && end[-1] == ' ') --end;
-    const char* digits = p < end && (*p == '+' || *p == '-') ? p + 1 : p;
-    if (digits == end || !(isDigit(*digits) || *digits == '.')) return std::nullopt;
-    if (*p == '+') ++p;  // from_chars takes a minus sign only
-    if (std::string_view(digits, static_cast<std::size_t>(end - digits)).find('.') == std::string_view::npos) {
-        return std::nullopt;
-    }
-    float value = 0.0f;
-    const auto [stop, ec] = std::from_chars(p, end, value, std::chars_format::fixed);
-    if (ec != std::errc() || stop != end) return std::nullopt;
-    return value;
-}
-
 }  // namespace
 
 std::optional<float> readField(std::string_view field, int decimals) {
     if (field.find_first_not_of(' ') == std::string_view::npos) return 0.0f;
-    if (const std::optional<float> plain = readPlainField(field)) return plain;
 
     // The field's rules are applied here; the number they leave is the
     // significant digits (leading zeros dropped) times a power of ten,
