@@ -39,7 +39,7 @@ int main() {
   const std::string name = tracel::record_name(*typed, cut);
   if (cut)
     std::fprintf(stderr, "tracel: warning: record name longer than %zu characters, cut to \"%s\"\n",
-                 tracel::kNameWidth, name.c_str());
+                 tracel::kNameWidth, tracel::printable_text(name).c_str());
 
   // The whole record is read before anything is plotted, so bad input
   // leaves no plot file behind.
@@ -58,7 +58,9 @@ int main() {
   // zarvo_ has said why it failed, this names the record; a plot file that
   // did not reach the disk completely (a full disk, say) is reported here.
   bool ok = status == 0;
-  if (!ok) std::fprintf(stderr, "tracel: record \"%s\" not plotted: the plot library refused it\n", name.c_str());
+  if (!ok)
+    std::fprintf(stderr, "tracel: record \"%s\" not plotted: the plot library refused it\n",
+                 tracel::printable_text(name).c_str());
   if (!zarvo::plotfile_flush_ok()) {
     std::fprintf(stderr, "tracel: error writing plot file \"%s\": plot incomplete\n",
                  zarvo::lib.plotfile_name);

@@ -290,23 +290,30 @@ struct FileCloser {
   void operator()(std::FILE* f) const { std::fclose(f); }
 };
 
-std::string printable(char c) {
+bool is_printable(char c) {
   const unsigned char u = static_cast<unsigned char>(c);
-  if (u >= 0x20 && u < 0x7f) return {'\'', c, '\''};
+  return u >= 0x20 && u < 0x7f;
+}
+
+std::string hex_byte(char c) {
   char hex[8];
-  std::snprintf(hex, sizeof hex, "0x%02X", u);
+  std::snprintf(hex, sizeof hex, "0x%02X", static_cast<unsigned char>(c));
   return hex;
 }
+
+// A character in a diagnostic: quoted when printable, else 0xNN.
+std::string printable(char c) { return is_printable(c) ? std::string{'\'', c, '\''} : hex_byte(c); }
 
 }  // namespace
 
 ReadResult read_record(const std::string& path, CountLine& count, std::span<float> y) {
   int lineno = 0;
   auto fail = [&](const std::string& what) {
-    return ReadResult{false, path + ":" + std::to_string(lineno) + ": " + what};
+    return ReadResult{false, printable_text(path) + ":" + std::to_string(lineno) + ": " + what};
   };
 
   lineno = 1;  // a file that cannot be opened fails at its first read
+  if (path.find('\0') != std::string::npos) return fail("cannot open record file: a NUL byte in its name");
   std::unique_ptr<std::FILE, FileCloser> file(std::fopen(path.c_str(), "r"));
   if (!file) return fail(std::string("cannot open record file: ") + std::strerror(errno));
   // The reader has its own large buffer; the stream needs none.
@@ -400,6 +407,12 @@ std::optional<std::string> read_typed_line(std::istream& in, bool& too_long) {
   }
   if (!line.empty() && line.back() == '\r') line.pop_back();
   return line;
+}
+
+std::string printable_text(std::string_view text) {
+  std::string shown;
+  for (const char c : text) shown += is_printable(c) ? std::string(1, c) : hex_byte(c);
+  return shown;
 }
 
 std::string record_name(std::string_view typed, bool& cut) {

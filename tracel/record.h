@@ -87,7 +87,9 @@ struct ReadResult {
 // `y` past np.  A record with more samples than `y` holds is refused, as is
 // a line longer than kMaxLineLength.  Memory use does not grow with the
 // length of a line.  The
-// file is only opened for reading: a missing file is not created.
+// file is only opened for reading: a missing file is not created.  The
+// diagnostic shows `path` through printable_text; a path holding a NUL byte
+// names no file and is refused.
 ReadResult read_record(const std::string& path, CountLine& count, std::span<float> y);
 
 // The time of each sample: x[i] = float(i) * dt in single precision, for
@@ -98,6 +100,10 @@ void fill_times(std::int32_t np, float dt, std::span<float> x);
 // or "\r\n").  Nothing at the end of input, nor for a line longer than
 // kMaxLineLength (then `too_long` is set).
 std::optional<std::string> read_typed_line(std::istream& in, bool& too_long);
+
+// `text` as shown in messages: every byte outside printable ASCII (a NUL, a
+// control character) written as 0xNN.
+std::string printable_text(std::string_view text);
 
 // The record file name from the line typed at the prompt (without its
 // newline): its first 20 characters without trailing blanks.  `cut` tells

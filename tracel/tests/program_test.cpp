@@ -162,6 +162,11 @@ TEST_F(Program, NonNumericCharacter) {
   expect_refused(run("r\n"), "r:5: sample 4 (columns 49-64): unexpected character 'O' in column 64");
 }
 
+TEST_F(Program, NameWithANulByte) {
+  expect_refused(run(std::string("small\0.rec\n", 11)),
+                 "small0x00.rec:1: cannot open record file: a NUL byte in its name");
+}
+
 TEST_F(Program, EndlessLine) {
   expect_refused(run("/dev/zero\n"), "/dev/zero:1: line longer than 16777216 characters");
   expect_refused(run(std::string(16777217, ' ') + "\n"), "record name line longer than 16777216 characters");
