@@ -48,15 +48,8 @@ bench() {
   fi
 }
 
-# tracel end to end on the largest record the format holds: process start,
-# prompt, reading 99,999 samples, the whole graph written to pltfil.
-"$build/tools/genrecord" 99999 "$work/big.rec"
-echo big.rec > "$work/name.txt"
-bench "tracel, 99,999-sample record (target < 40 ms)" \
-  "'$build/tracel/tracel' < name.txt > /dev/null"
-
-# tracel against cat reading the same record, side by side: reading and
-# plotting the samples should cost little more than reading the file.
+# Mean wall time in ms of a shell command run in $work, for figures set
+# side by side (hyperfine when installed, else the timed loop).
 mean_ms() {
   local cmd=$1
   if [ -z "${BENCH_NO_HYPERFINE:-}" ] && command -v hyperfine >/dev/null; then
@@ -66,6 +59,16 @@ mean_ms() {
     (cd "$work" && time_loop 50 "$cmd") | awk '{ print $2 }'
   fi
 }
+
+# tracel end to end on the largest record the format holds: process start,
+# prompt, reading 99,999 samples, the whole graph written to pltfil.
+"$build/tools/genrecord" 99999 "$work/big.rec"
+echo big.rec > "$work/name.txt"
+bench "tracel, 99,999-sample record (target < 40 ms)" \
+  "'$build/tracel/tracel' < name.txt > /dev/null"
+
+# tracel against cat reading the same record, side by side: reading and
+# plotting the samples should cost little more than reading the file.
 echo "== tracel against cat, 99,999-sample record (target: ratio <= 3)"
 cat_ms=$(mean_ms "cat big.rec > /dev/null")
 tracel_ms=$(mean_ms "'$build/tracel/tracel' < name.txt > /dev/null")
