@@ -4,7 +4,7 @@
 #include <charconv>
 #include <cstdint>
 #include <cmath>
-#include <cstdlib>
+#include <memory>
 #include <string>
 
 namespace layergen {
@@ -13,125 +13,83 @@ namespace {
 
 bool isDigit(char c) { return c >= '0' && c <= '9'; }
 
+constexpr long long kExponentCap = 100000;  // exponents beyond this are out of float range anyway
+constexpr std::size_t kExponentRoom = 24;   // "e", a sign and up to 19 digits
+constexpr std::size_t kStackField = 64;     // fields up to this width are rewritten on the stack
+
 }  // namespace
 
-namespace {
+std::optional<float> readField(std::string_view field, int decimals) {
+    if (field.find_first_not_of(' ') == std::string_view::npos) return 0.0f;
 
-constexpr int kMaxExactDigits = 15;    // a digit string below 10^15 < 2^53 is an exact double
-constexpr int kMaxExactPower = 22;     // 10^22 is the largest power of ten exact in a double
-constexpr double kExactPow10[kMaxExactPower + 1] = {1e0,  1e1,  1e2,  1e3,  1e4,  1e5,  1e6,  1e7,
-                                                    1e8,  1e9,  1e10, 1e11, 1e12, 1e13, 1e14, 1e15,
-                                                    1e16, 1e17, 1e18, 1e19, 1e20, 1e21, 1e22};
-constexpr long kExponentCap = 100000;  // exponents beyond this are out of float range anyway
-
-// A field's number taken apart: value = (-1)^negative * digits * 10^power,
-// the significant digits held as a number while they are few enough and
-// as text beyond that.
-struct Decimal {
-    bool negative = false;
-    uint64_t value = 0;   // the significant digits, while at most 15
-    int significant = 0;  // count of significant digits (leading zeros dropped)
-    std::string text;     // all significant digits, once there are more than 15
-    long power = 0;
-
-    void addDigit(char c) {
-        if (c == '0' && significant == 0) return;
-        ++significant;
-        if (significant <= kMaxExactDigits) {
-            value = value * 10 + static_cast<uint64_t>(c - '0');
-            return;
-        }
-        if (text.empty()) text = std::to_string(value);
-        text += c;
+    // The field's rules are applied here; the number they leave is the
+    // significant digits (leading zeros dropped) times a power of ten,
+    // written as "DIGITSeN" and rounded to float by from_chars.
+    char small[kStackField + kExponentRoom];
+    std::unique_ptr<char[]> large;
+    char* digits = small;
+    if (field.size() > kStackField) {
+        large = std::make_unique<char[]>(field.size() + kExponentRoom);
+        digits = large.get();
     }
-};
 
-// Parses the field without its blanks into a Decimal, or nothing when it is
-// not a number.
-std::optional<Decimal> parseDecimal(std::string_view field, int decimals) {
-    Decimal d;
     std::size_t i = 0;
-    auto skipBlanks = [&] {
-        while (i < field.size() && field[i] == ' ') ++i;
-    };
     auto more = [&] {
-        skipBlanks();
+        while (i < field.size() && field[i] == ' ') ++i;
         return i < field.size();
     };
-    if (more() && (field[i] == '+' || field[i] == '-')) d.negative = field[i++] == '-';
+    bool negative = false;
+    if (more() && (field[i] == '+' || field[i] == '-')) negative = field[i++] == '-';
 
+    std::size_t significant = 0;  // digits kept, leading zeros dropped
     int mantissaDigits = 0;
-    int fractionDigits = 0;
+    long long fractionDigits = 0;
     bool point = false;
-    while (more()) {
+    for (; more(); ++i) {
         const char c = field[i];
         if (isDigit(c)) {
             ++mantissaDigits;
-            if (point) ++fractionDigits;
-            d.addDigit(c);
-            ++i;
+            if (significant != 0 || c != '0') digits[significant++] = c;
+            fractionDigits += point;
         } else if (c == '.' && !point) {
             point = true;
-            ++i;
         } else {
             break;
         }
     }
     if (mantissaDigits == 0) return std::nullopt;
     // Without a decimal point the last `decimals` digits are the fraction.
-    d.power = -(point ? fractionDigits : decimals);
+    long long power = -(point ? fractionDigits : decimals);
 
     if (more()) {
         const char letter = field[i++];
         if (letter != 'E' && letter != 'e' && letter != 'D' && letter != 'd') return std::nullopt;
         bool negativeExponent = false;
         if (more() && (field[i] == '+' || field[i] == '-')) negativeExponent = field[i++] == '-';
-        long exponent = 0;
+        long long exponent = 0;
         int exponentDigits = 0;
-        while (more()) {
+        for (; more(); ++i) {
             if (!isDigit(field[i])) return std::nullopt;
             if (exponent < kExponentCap) exponent = exponent * 10 + (field[i] - '0');
             ++exponentDigits;
-            ++i;
         }
         if (exponentDigits == 0) return std::nullopt;
-        d.power += negativeExponent ? -exponent : exponent;
+        power += negativeExponent ? -exponent : exponent;
     }
-    return d;
-}
+    if (significant == 0) return negative ? -0.0f : 0.0f;
 
-// The decimal rounded to the nearest float.  A double quotient or product
-// of exact operands is correctly rounded, and rounding it again to float
-// gives the float nearest the decimal unless the double lies exactly halfway
-// between two floats; that case, and numbers beyond exact double arithmetic,
-// go to strtof.
-float nearestFloat(const Decimal& d) {
-    if (d.significant == 0) return d.negative ? -0.0f : 0.0f;
-    if (d.significant <= kMaxExactDigits && d.power >= -kMaxExactPower && d.power <= kMaxExactPower) {
-        const auto exact = static_cast<double>(d.value);
-        const double scaled = d.power < 0 ? exact / kExactPow10[-d.power] : exact * kExactPow10[d.power];
-        const auto f = static_cast<float>(scaled);
-        const float other = std::nextafter(f, static_cast<float>(scaled < f ? -INFINITY : INFINITY));
-        const double midpoint = 0.5 * (static_cast<double>(f) + static_cast<double>(other));
-        if (scaled != midpoint) return d.negative ? -f : f;
+    char* end = digits + significant;
+    *end++ = 'e';
+    end = std::to_chars(end, digits + significant + kExponentRoom, power).ptr;
+    float value = 0.0f;
+    if (std::from_chars(digits, end, value).ec == std::errc::result_out_of_range) {
+        // The digits times 10^power lie in [10^(significant-1+power),
+        // 10^(significant+power)): at or above 1 the value overflows a
+        // float, below 1 it underflows to zero.
+        if (static_cast<long long>(significant) + power > 0) return std::nullopt;
+        value = 0.0f;
     }
-    const std::string digits = d.text.empty() ? std::to_string(d.value) : d.text;
-    const std::string text = digits + "e" + std::to_string(d.power);
-    const float f = std::strtof(text.c_str(), nullptr);
-    return d.negative ? -f : f;
-}
-
-}  // namespace
-
-std::optional<float> readField(std::string_view field, int decimals) {
-    bool blank = true;
-    for (char c : field) blank = blank && c == ' ';
-    if (blank) return 0.0f;
-    const std::optional<Decimal> d = parseDecimal(field, decimals);
-    if (!d) return std::nullopt;
-    const float value = nearestFloat(*d);
-    if (std::isinf(value)) return std::nullopt;
-    return value;
+    return negative ? -value : value;
 }
 
 namespace {

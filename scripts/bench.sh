@@ -48,12 +48,32 @@ bench() {
   fi
 }
 
+# Mean wall time in ms of a shell command run in $work, for figures set
+# side by side (hyperfine when installed, else the timed loop).
+mean_ms() {
+  local cmd=$1
+  if [ -z "${BENCH_NO_HYPERFINE:-}" ] && command -v hyperfine >/dev/null; then
+    (cd "$work" && hyperfine --style none --warmup 5 --min-runs 50 --export-json mean.json "$cmd" >/dev/null)
+    awk -F: '/"mean"/ { sub(/,.*/, "", $2); printf "%.3f", $2 * 1000; exit }' "$work/mean.json"
+  else
+    (cd "$work" && time_loop 50 "$cmd") | awk '{ print $2 }'
+  fi
+}
+
 # tracel end to end on the largest record the format holds: process start,
 # prompt, reading 99,999 samples, the whole graph written to pltfil.
 "$build/tools/genrecord" 99999 "$work/big.rec"
 echo big.rec > "$work/name.txt"
 bench "tracel, 99,999-sample record (target < 40 ms)" \
   "'$build/tracel/tracel' < name.txt > /dev/null"
+
+# tracel against cat reading the same record, side by side: reading and
+# plotting the samples should cost little more than reading the file.
+echo "== tracel against cat, 99,999-sample record (target: ratio <= 3)"
+cat_ms=$(mean_ms "cat big.rec > /dev/null")
+tracel_ms=$(mean_ms "'$build/tracel/tracel' < name.txt > /dev/null")
+awk -v c="$cat_ms" -v t="$tracel_ms" \
+  'BEGIN { printf "  cat %.2f ms, tracel %.2f ms (means), ratio %.2f\n", c, t, t / c }'
 
 # The same with Google Benchmark, process start included.
 "$build/tracel/bench/tracel_bench" --benchmark_min_time=1

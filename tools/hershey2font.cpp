@@ -28,9 +28,11 @@
 // Exit status: 0 on success, 1 on an unreadable or malformed input or an
 // unwritable output, 2 on a usage error.
 #include <algorithm>
+#include <cerrno>
 #include <climits>
 #include <cstdio>
 #include <cstdlib>
+#include <cstring>
 #include <map>
 #include <optional>
 #include <string>
@@ -163,7 +165,13 @@ int main(int argc, char** argv) {
   }
   std::vector<Entry> entries;
   const auto error = read_jhf(in, entries);
+  // A read that fails (a directory, say) is not the end of the input.
+  const int read_errno = std::ferror(in) ? errno : 0;
   std::fclose(in);
+  if (read_errno != 0) {
+    std::fprintf(stderr, "hershey2font: %s: read error: %s\n", argv[1], std::strerror(read_errno));
+    return 1;
+  }
   if (error) {
     std::fprintf(stderr, "hershey2font: %s: %s (after %zu entries)\n", argv[1], error->c_str(),
                  entries.size());

@@ -3,6 +3,7 @@
 #include <cstdio>
 #include <cstdlib>
 #include <iostream>
+#include <optional>
 #include <string>
 
 #include <zarvo/zarvo.hpp>
@@ -24,17 +25,20 @@ int main() {
   std::fputs(" Enter seismogram record name\n", stdout);
   std::fflush(stdout);
 
-  std::string typed;
-  if (!std::getline(std::cin, typed)) {
-    std::fputs("tracel: no record name read from standard input\n", stderr);
+  bool too_long = false;
+  const std::optional<std::string> typed = tracel::read_typed_line(std::cin, too_long);
+  if (!typed) {
+    if (too_long)
+      std::fprintf(stderr, "tracel: record name line longer than %zu characters\n", tracel::kMaxLineLength);
+    else
+      std::fputs("tracel: no record name read from standard input\n", stderr);
     return EXIT_FAILURE;
   }
-  if (!typed.empty() && typed.back() == '\r') typed.pop_back();
   bool cut = false;
-  const std::string name = tracel::record_name(typed, cut);
+  const std::string name = tracel::record_name(*typed, cut);
   if (cut)
     std::fprintf(stderr, "tracel: warning: record name longer than %zu characters, cut to \"%s\"\n",
-                 tracel::kNameWidth, name.c_str());
+                 tracel::kNameWidth, tracel::printable_text(name).c_str());
 
   // The whole record is read before anything is plotted, so bad input
   // leaves no plot file behind.
@@ -50,9 +54,12 @@ int main() {
   const std::int32_t np = count.np;
   const int status = zarvo_(&np, x, y, "Time (s)", "Amp", " ", para);
 
-  // zarvo_ has said why it failed; a plot file that did not reach the disk
-  // completely (a full disk, say) is reported here.
+  // zarvo_ has said why it failed, this names the record; a plot file that
+  // did not reach the disk completely (a full disk, say) is reported here.
   bool ok = status == 0;
+  if (!ok)
+    std::fprintf(stderr, "tracel: record \"%s\" not plotted: the plot library refused it\n",
+                 tracel::printable_text(name).c_str());
   if (!zarvo::plotfile_flush_ok()) {
     std::fprintf(stderr, "tracel: error writing plot file \"%s\": plot incomplete\n",
                  zarvo::plotfile_name());

@@ -1,12 +1,11 @@
 #include "record.h"
 
-#include <bit>
 #include <cerrno>
-#include <cmath>
+#include <charconv>
 #include <cstdio>
-#include <cstdlib>
 #include <cstring>
 #include <memory>
+#include <streambuf>
 
 namespace tracel {
 
@@ -14,148 +13,117 @@ namespace {
 
 bool is_digit(char c) { return c >= '0' && c <= '9'; }
 
-// Powers of ten that a double holds exactly (5^22 < 2^53).
-constexpr double kExactPow10[] = {1e0,  1e1,  1e2,  1e3,  1e4,  1e5,  1e6,  1e7,
-                                  1e8,  1e9,  1e10, 1e11, 1e12, 1e13, 1e14, 1e15,
-                                  1e16, 1e17, 1e18, 1e19, 1e20, 1e21, 1e22};
+// Exponents saturate here: far beyond any float's range, the result is the
+// same.
+constexpr long long kExponentCap = 100000;
 
-// Significant digits kept from a mantissa.  Beyond this a nonzero digit only
-// marks the value as lying above the kept digits, which is all that correct
-// rounding to float needs (every float rounding boundary has fewer digits).
-constexpr int kMaxDigits = 128;
+// Room for the exponent that parse_real appends to the digits: "e", a sign
+// and up to 19 digits.
+constexpr std::size_t kExponentRoom = 24;
 
-// The float nearest to the value m * 10^e10, when one double operation
-// finds it: m below 2^53 and 10^|e10| (at most 10^22) are exact doubles, so
-// the product or quotient r is the double nearest to the value (Clinger).
-// Narrowing r to float is then correctly rounded too, unless r lies exactly
-// halfway between two floats: every such midpoint is a double, so none can
-// lie strictly between the value and r.  Returns false for that case, for
-// values outside the normal float range, and when the operands are not exact.
-bool exact_float(std::uint64_t m, long e10, float& out) {
-  if (m >= (std::uint64_t{1} << 53) || e10 < -22 || e10 > 22) return false;
-  const double dm = static_cast<double>(m);
-  const double r = e10 >= 0 ? dm * kExactPow10[e10] : dm / kExactPow10[-e10];
-  if (!(r >= 0x1p-126 && r <= 0x1.fffffep127)) return false;
-  // A midpoint has exactly the 29 bits below float precision equal to 1000...0.
-  const auto bits = std::bit_cast<std::uint64_t>(r);
-  if ((bits & 0x1FFFFFFFu) == 0x10000000u) return false;
-  out = static_cast<float>(r);
-  return true;
+// Fields up to this width are rewritten on the stack.
+constexpr std::size_t kStackField = 64;
+
+// Offset of the last nonblank character of the field (0 if none).
+int last_nonblank(std::string_view field) {
+  const std::size_t k = field.find_last_not_of(' ');
+  return k == std::string_view::npos ? 0 : static_cast<int>(k);
 }
 
-// The common field, read in one tight pass: blanks, an optional sign,
-// digits with at most one decimal point, blanks.  Returns false for
-// anything else (blanks inside, exponents, bad characters, long or
-// out-of-range values), which the full reader then handles.
-bool parse_plain_real(std::string_view field, int implied, float& out) {
+// The common field read in place: blanks, an optional sign, digits with a
+// decimal point, blanks.  Returns false for anything else (no decimal
+// point, an exponent, blanks inside, a value out of range), which the full
+// reader handles.
+bool parse_plain_real(std::string_view field, float& out) {
   const char* p = field.data();
-  const std::size_t n = field.size();
-  std::size_t i = 0;
-  while (i < n && p[i] == ' ') ++i;
-  bool negative = false;
-  if (i < n && (p[i] == '-' || p[i] == '+')) negative = (p[i++] == '-');
-  std::uint64_t m = 0;
-  int nd = 0, frac = 0;
-  bool point = false, any_digit = false;
-  for (; i < n; ++i) {
-    const unsigned d = static_cast<unsigned char>(p[i]) - unsigned{'0'};
-    if (d < 10) {
-      any_digit = true;
-      if (m != 0 || d != 0) {
-        if (++nd > 16) return false;
-        m = m * 10 + d;
-      }
-      frac += point;
-    } else if (p[i] == '.' && !point) {
-      point = true;
-    } else {
-      break;
-    }
-  }
-  while (i < n && p[i] == ' ') ++i;
-  if (i != n || !any_digit) return false;
+  const char* end = p + field.size();
+  while (p < end && *p == ' ') ++p;
+  while (end > p && end[-1] == ' ') --end;
+  const char* digits = p < end && (*p == '+' || *p == '-') ? p + 1 : p;
+  if (digits == end || !(is_digit(*digits) || *digits == '.')) return false;
+  if (*p == '+') ++p;  // from_chars takes a minus sign only
+  if (std::memchr(digits, '.', static_cast<std::size_t>(end - digits)) == nullptr) return false;
   float v = 0.0f;
-  if (m != 0 && !exact_float(m, point ? -frac : -implied, v)) return false;
-  out = negative ? -v : v;
+  const auto [stop, ec] = std::from_chars(p, end, v, std::chars_format::fixed);
+  if (ec != std::errc() || stop != end) return false;
+  out = v;
   return true;
 }
 
 }  // namespace
 
 bool parse_real(std::string_view field, int implied, float& out, FieldError& err) {
-  if (parse_plain_real(field, implied, out)) return true;
+  if (parse_plain_real(field, out)) return true;
 
-  enum class State { sign, mantissa, exp_sign, exp_digits };
-  State st = State::sign;
+  // The field's rules are applied here; the number they leave is the
+  // significant digits (leading zeros dropped) times a power of ten,
+  // written as "DIGITSeN" and rounded to float by from_chars.
+  char small[kStackField + kExponentRoom];
+  std::unique_ptr<char[]> large;
+  char* digits = small;
+  if (field.size() > kStackField) {
+    large = std::make_unique<char[]>(field.size() + kExponentRoom);
+    digits = large.get();
+  }
 
-  char digits[kMaxDigits + 1];
-  int nd = 0;            // significant digits kept, leading zeros dropped
-  bool sticky = false;   // a nonzero digit was dropped past kMaxDigits
-  int dropped = 0;       // integer-part digits dropped past kMaxDigits
-  int frac = 0;          // digits after the decimal point (kept or leading zeros)
-  bool negative = false, any_digit = false, point = false;
-  bool have_exp = false, exp_digit = false, exp_negative = false;
-  long exp = 0;
-  int last = 0;          // offset of the last nonblank character
+  const std::size_t n = field.size();
+  std::size_t i = 0;
+  auto skip_blanks = [&] {
+    while (i < n && field[i] == ' ') ++i;
+  };
+  auto unexpected = [&] {
+    err = {static_cast<int>(i), "unexpected character", true};
+    return false;
+  };
 
-  for (std::size_t i = 0; i < field.size(); ++i) {
+  // Sign and mantissa: digits with at most one decimal point.
+  bool negative = false;
+  skip_blanks();
+  if (i < n && (field[i] == '+' || field[i] == '-')) negative = field[i++] == '-';
+  std::size_t nd = 0;   // significant digits, leading zeros dropped
+  long long frac = 0;   // digits after the decimal point
+  bool any_digit = false, point = false;
+  for (; i < n; ++i) {
     const char c = field[i];
-    if (c == ' ') continue;
-    last = static_cast<int>(i);
-    switch (st) {
-      case State::sign:
-        st = State::mantissa;
-        if (c == '+' || c == '-') {
-          negative = (c == '-');
-          continue;
-        }
-        [[fallthrough]];
-      case State::mantissa:
-        if (is_digit(c)) {
-          any_digit = true;
-          if (nd == 0 && c == '0') {
-            if (point) ++frac;
-          } else if (nd < kMaxDigits) {
-            digits[nd++] = c;
-            if (point) ++frac;
-          } else {
-            if (c != '0') sticky = true;
-            if (!point) ++dropped;
-          }
-        } else if (c == '.' && !point) {
-          point = true;
-        } else if (c == 'E' || c == 'e' || c == 'D' || c == 'd') {
-          have_exp = true;
-          st = State::exp_sign;
-        } else if (c == '+' || c == '-') {
-          // Sign-only exponent form: "1.5+3" is 1.5E+3.
-          have_exp = true;
-          exp_negative = (c == '-');
-          st = State::exp_digits;
-        } else {
-          err = {static_cast<int>(i), "unexpected character", true};
-          return false;
-        }
-        break;
-      case State::exp_sign:
-        st = State::exp_digits;
-        if (c == '+' || c == '-') {
-          exp_negative = (c == '-');
-          continue;
-        }
-        [[fallthrough]];
-      case State::exp_digits:
-        if (!is_digit(c)) {
-          err = {static_cast<int>(i), "unexpected character", true};
-          return false;
-        }
-        exp_digit = true;
-        // Saturate: far beyond any float's range, the result is the same.
-        if (exp < 100000) exp = exp * 10 + (c - '0');
-        break;
+    if (is_digit(c)) {
+      any_digit = true;
+      if (nd != 0 || c != '0') digits[nd++] = c;
+      frac += point;
+    } else if (c == '.' && !point) {
+      point = true;
+    } else if (c != ' ') {
+      break;
     }
   }
 
+  // Exponent: E or D and an optionally signed integer, or a sign and an
+  // integer ("1.5+3" is 1.5E+3).
+  bool have_exp = false, exp_digit = false, exp_negative = false;
+  long long exp = 0;
+  if (i < n) {
+    const char c = field[i++];
+    have_exp = true;
+    if (c == 'E' || c == 'e' || c == 'D' || c == 'd') {
+      skip_blanks();
+      if (i < n && (field[i] == '+' || field[i] == '-')) exp_negative = field[i++] == '-';
+    } else if (c == '+' || c == '-') {
+      exp_negative = c == '-';
+    } else {
+      --i;
+      return unexpected();
+    }
+    for (; i < n; ++i) {
+      const char d = field[i];
+      if (is_digit(d)) {
+        exp_digit = true;
+        if (exp < kExponentCap) exp = exp * 10 + (d - '0');
+      } else if (d != ' ') {
+        return unexpected();
+      }
+    }
+  }
+
+  const int last = last_nonblank(field);
   if (!any_digit) {
     if (point || have_exp) {
       err = {last, "no digits in number"};
@@ -175,42 +143,21 @@ bool parse_real(std::string_view field, int implied, float& out, FieldError& err
 
   // value = digits * 10^e10; without a decimal point the last `implied`
   // digits are the fraction.
-  long e10 = (exp_negative ? -exp : exp) - (point ? frac : implied) + dropped;
-
-  if (!sticky) {
-    // Trailing zeros of the digits go into the exponent.
-    while (nd > 1 && digits[nd - 1] == '0') {
-      --nd;
-      ++e10;
+  const long long e10 = (exp_negative ? -exp : exp) - (point ? frac : implied);
+  char* end = digits + nd;
+  *end++ = 'e';
+  end = std::to_chars(end, digits + nd + kExponentRoom, e10).ptr;
+  float v = 0.0f;
+  if (std::from_chars(digits, end, v).ec == std::errc::result_out_of_range) {
+    // The nd digits times 10^e10 lie in [10^(nd-1+e10), 10^(nd+e10)): at
+    // or above 1 the value overflowed, below 1 it underflowed to zero.
+    if (static_cast<long long>(nd) + e10 > 0) {
+      err = {last, "value too large for a 32-bit real"};
+      return false;
     }
-    if (nd <= 16) {
-      std::uint64_t m = 0;
-      for (int k = 0; k < nd; ++k) m = m * 10 + static_cast<unsigned>(digits[k] - '0');
-      float v = 0.0f;
-      if (exact_float(m, e10, v)) {
-        out = negative ? -v : v;
-        return true;
-      }
-    }
+    v = 0.0f;
   }
-
-  // General case: a clean decimal string, rounded by strtof.
-  char text[kMaxDigits + 32];
-  int n = 0;
-  if (negative) text[n++] = '-';
-  std::memcpy(text + n, digits, static_cast<std::size_t>(nd));
-  n += nd;
-  if (sticky) {
-    text[n++] = '1';
-    --e10;
-  }
-  std::snprintf(text + n, sizeof text - static_cast<std::size_t>(n), "e%ld", e10);
-  const float v = std::strtof(text, nullptr);
-  if (std::isinf(v)) {
-    err = {last, "value too large for a 32-bit real"};
-    return false;
-  }
-  out = v;
+  out = negative ? -v : v;
   return true;
 }
 
@@ -255,7 +202,8 @@ class LineReader {
   explicit LineReader(std::FILE* f) : file_(f), buf_(new char[kBufSize]) {}
 
   // The next line without its line end ("\n" or "\r\n"); false at the end
-  // of the file or on a read error (see error()).
+  // of the file, on a read error (see error()) or for a line too long
+  // (see too_long()).
   bool next(std::string_view& line) {
     for (;;) {
       const std::size_t avail = end_ - pos_;
@@ -284,6 +232,9 @@ class LineReader {
 
   int error() const { return errno_; }
 
+  // next() refused a line longer than kMaxLineLength.
+  bool too_long() const { return too_long_; }
+
  private:
   static constexpr std::size_t kBufSize = std::size_t{1} << 18;
   static constexpr std::size_t kKeepColumns = 256;
@@ -304,25 +255,33 @@ class LineReader {
   }
 
   // The buffer is full without a newline: keep the line's first columns
-  // and skip the rest of it.
+  // and skip the rest of it, refusing the line past kMaxLineLength.
   bool long_line(std::string_view& line) {
     std::memcpy(keep_, buf_.get(), kKeepColumns);
     line = {keep_, kKeepColumns};
+    std::size_t length = end_;
     for (;;) {
       pos_ = end_ = 0;
       fill();
-      if (eof_) return true;
+      if (eof_) break;
       if (auto* nl = static_cast<char*>(std::memchr(buf_.get(), '\n', end_))) {
         pos_ = static_cast<std::size_t>(nl - buf_.get()) + 1;
-        return true;
+        length += pos_ - 1;
+        break;
       }
+      length += end_;
+      if (length > kMaxLineLength) break;
     }
+    if (length <= kMaxLineLength) return true;
+    too_long_ = true;
+    return false;
   }
 
   std::FILE* file_;
   std::unique_ptr<char[]> buf_;
   std::size_t pos_ = 0, end_ = 0;
   bool eof_ = false;
+  bool too_long_ = false;
   int errno_ = 0;
   char keep_[kKeepColumns];
 };
@@ -331,23 +290,30 @@ struct FileCloser {
   void operator()(std::FILE* f) const { std::fclose(f); }
 };
 
-std::string printable(char c) {
+bool is_printable(char c) {
   const unsigned char u = static_cast<unsigned char>(c);
-  if (u >= 0x20 && u < 0x7f) return {'\'', c, '\''};
+  return u >= 0x20 && u < 0x7f;
+}
+
+std::string hex_byte(char c) {
   char hex[8];
-  std::snprintf(hex, sizeof hex, "0x%02X", u);
+  std::snprintf(hex, sizeof hex, "0x%02X", static_cast<unsigned char>(c));
   return hex;
 }
+
+// A character in a diagnostic: quoted when printable, else 0xNN.
+std::string printable(char c) { return is_printable(c) ? std::string{'\'', c, '\''} : hex_byte(c); }
 
 }  // namespace
 
 ReadResult read_record(const std::string& path, CountLine& count, std::span<float> y) {
   int lineno = 0;
   auto fail = [&](const std::string& what) {
-    return ReadResult{false, path + ":" + std::to_string(lineno) + ": " + what};
+    return ReadResult{false, printable_text(path) + ":" + std::to_string(lineno) + ": " + what};
   };
 
   lineno = 1;  // a file that cannot be opened fails at its first read
+  if (path.find('\0') != std::string::npos) return fail("cannot open record file: a NUL byte in its name");
   std::unique_ptr<std::FILE, FileCloser> file(std::fopen(path.c_str(), "r"));
   if (!file) return fail(std::string("cannot open record file: ") + std::strerror(errno));
   // The reader has its own large buffer; the stream needs none.
@@ -360,9 +326,11 @@ ReadResult read_record(const std::string& path, CountLine& count, std::span<floa
     ++lineno;
     return reader.next(line);
   };
-  // The failure of next(): a read error, or the end of the file before
-  // the line that holds `expected`.
+  // The failure of next(): a line too long, a read error, or the end of
+  // the file before the line that holds `expected`.
   auto ended = [&](const std::string& expected) {
+    if (reader.too_long())
+      return fail("line longer than " + std::to_string(kMaxLineLength) + " characters");
     if (reader.error() != 0) return fail(std::string("read error: ") + std::strerror(reader.error()));
     return fail("file ends before " + expected);
   };
@@ -420,6 +388,31 @@ ReadResult read_record(const std::string& path, CountLine& count, std::span<floa
 void fill_times(std::int32_t np, float dt, std::span<float> x) {
   for (std::int32_t i = 0; i < np; ++i)
     x[static_cast<std::size_t>(i)] = static_cast<float>(i) * dt;
+}
+
+std::optional<std::string> read_typed_line(std::istream& in, bool& too_long) {
+  std::streambuf& buf = *in.rdbuf();
+  std::string line;
+  too_long = false;
+  for (int c = buf.sbumpc(); c != '\n'; c = buf.sbumpc()) {
+    if (c == std::char_traits<char>::eof()) {
+      if (line.empty()) return std::nullopt;
+      break;
+    }
+    if (line.size() == kMaxLineLength) {
+      too_long = true;
+      return std::nullopt;
+    }
+    line.push_back(static_cast<char>(c));
+  }
+  if (!line.empty() && line.back() == '\r') line.pop_back();
+  return line;
+}
+
+std::string printable_text(std::string_view text) {
+  std::string shown;
+  for (const char c : text) shown += is_printable(c) ? std::string(1, c) : hex_byte(c);
+  return shown;
 }
 
 std::string record_name(std::string_view typed, bool& cut) {

@@ -9,6 +9,8 @@
 #define TRACEL_RECORD_H
 
 #include <cstdint>
+#include <istream>
+#include <optional>
 #include <span>
 #include <string>
 #include <string_view>
@@ -37,6 +39,11 @@ constexpr Field sample_field(int k) { return {1 + k * kSampleWidth, kSampleWidth
 // Sample capacity of the program's arrays; the 5-wide count field holds at
 // most 99999, so a well-formed record always fits.
 constexpr std::int32_t kMaxSamples = 2000000;
+
+// Longest line read, line end excluded: far more than any record needs (a
+// sample line has 80 columns), yet a file without line ends, such as
+// /dev/zero, is refused after a bounded read.
+constexpr std::size_t kMaxLineLength = std::size_t{1} << 24;  // 16,777,216
 
 // The record file name takes the first 20 characters typed.
 constexpr std::size_t kNameWidth = 20;
@@ -77,13 +84,26 @@ struct ReadResult {
 
 // Reads the record file `path` from its start: the header, the count line
 // into `count`, and samples y[0] .. y[np-1] into `y`.  Nothing is stored in
-// `y` past np.  A record with more samples than `y` holds is refused.  The
-// file is only opened for reading: a missing file is not created.
+// `y` past np.  A record with more samples than `y` holds is refused, as is
+// a line longer than kMaxLineLength.  Memory use does not grow with the
+// length of a line.  The
+// file is only opened for reading: a missing file is not created.  The
+// diagnostic shows `path` through printable_text; a path holding a NUL byte
+// names no file and is refused.
 ReadResult read_record(const std::string& path, CountLine& count, std::span<float> y);
 
 // The time of each sample: x[i] = float(i) * dt in single precision, for
 // i = 0 .. np-1 (nothing when np <= 0).
 void fill_times(std::int32_t np, float dt, std::span<float> x);
+
+// The line typed at the prompt, read from `in` without its line end ("\n"
+// or "\r\n").  Nothing at the end of input, nor for a line longer than
+// kMaxLineLength (then `too_long` is set).
+std::optional<std::string> read_typed_line(std::istream& in, bool& too_long);
+
+// `text` as shown in messages: every byte outside printable ASCII (a NUL, a
+// control character) written as 0xNN.
+std::string printable_text(std::string_view text);
 
 // The record file name from the line typed at the prompt (without its
 // newline): its first 20 characters without trailing blanks.  `cut` tells

@@ -41,7 +41,7 @@ TEST(ReadField, Exponents) {
 }
 
 TEST(ReadField, RejectsWhatIsNotANumber) {
-    for (const char* bad : {"abc", "1.2.3", "1E", "E5", "-", ".", "1-2", "1E+", "1,5", "1E99", "\t1", "1.0E8x"}) {
+    for (const char* bad : {"abc", "1.2.3", "1E", "E5", "-", ".", "1-2", "1E+", "1,5", "1E99", "\t1", "1.0E8x", "+-1.5", "-+1.5", "inf", "nan"}) {
         EXPECT_FALSE(readField(bad, 2).has_value()) << bad;
     }
 }

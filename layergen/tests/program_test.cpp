@@ -65,6 +65,7 @@ protected:
 TEST_F(Program, EdgeRowsAsPrinted) {
     input(kTitles +
           "      0.00   1.02000   1.45000   0.00000  57823.00      0.00\n"
+          "      2891  13.08850  11.26220   3.66780    431.36     84.60\n"
           "   2640.00   5.44117  10.00000   5.00000    818.02    312.00\n"
           "   2641.00   5.44167  10.00000   5.00000    818.06    312.00\n"
           "   2740.00   5.49098  10.00000   5.00000    822.13    312.00\n"
@@ -73,12 +74,12 @@ TEST_F(Program, EdgeRowsAsPrinted) {
           "   2865.00   5.55343  10.00000   5.00000    825.94    312.00\n"
           "   2866.00   5.55393  10.00000   5.00000    825.97    312.00\n"
           "   2891.00   5.56646   1.00000   1.00000    826.75    312.00\n"
-          "   2891.0    9.903     8.06479   0.00000  57823.00   1.0E8\n"
-          "      2891  13.08850  11.26220   3.66780    431.36     84.60\n");
+          "   2891.0    9.903     8.06479   0.00000  57823.00   1.0E8\n");
     ASSERT_EQ(run(LAYERGEN_BIN), 0);
     EXPECT_EQ(err, "");
     const std::string common =
         "      0.00   1.02000   1.45000   0.00000  57823.00      0.00\n"
+        "     28.91  13.08850  11.26220   3.66780    431.36     84.60\n"
         "   2640.00   5.44117   9.80125   4.90062    818.02    312.00\n"
         "   2641.00   5.44167  10.10000   5.05000    818.06    312.00\n"
         "   2740.00   5.49098  10.05421   5.02710    822.13    312.00\n"
@@ -86,8 +87,7 @@ TEST_F(Program, EdgeRowsAsPrinted) {
         "   2740.01   5.49098  13.75336   7.30486    822.13    312.00\n"
         "   2865.00   5.55343  13.90160   7.36144    825.94    312.00\n";
     const std::string core =
-        "   2891.00   9.90300   8.06479   0.00000  57823.00**********\n"
-        "     28.91  13.08850  11.26220   3.66780    431.36     84.60\n";
+        "   2891.00   9.90300   8.06479   0.00000  57823.00**********\n";
     EXPECT_EQ(out("modout"), kTitlesOut + common +
                                  "   2866.00   5.55393  13.90282   7.36191    825.97    312.00\n"
                                  "   2891.00   5.56646  13.93345   7.37376    826.75    312.00\n" +
@@ -110,13 +110,54 @@ TEST_F(Program, TitlesOnlyLongTitleShortLine) {
                                  "\n     28.91   9.90300   0.00000   0.00000      0.00      0.00\n");
 }
 
-TEST_F(Program, ReadsAtMost10000Rows) {
+TEST_F(Program, ReadsEveryRow) {
     std::string text = kTitles;
-    for (int i = 0; i < 10005; ++i) text += "      0.00   1.02000   1.45000   0.00000  57823.00      0.00\n";
-    input(text);
+    for (int i = 0; i < 11999; ++i) text += "      0.00   1.02000   1.45000   0.00000  57823.00      0.00\n";
+    const std::string core = "   6371.00  13.08850  11.26220   3.66780    431.36     84.60";
+    input(text + core + "\n");
     ASSERT_EQ(run(LAYERGEN_BIN), 0);
-    EXPECT_EQ(linesOf(out("modout")).size(), 10002u);
-    EXPECT_EQ(linesOf(out("modout2")).size(), 10002u);
+    for (const char* name : {"modout", "modout2"}) {
+        const std::vector<std::string> lines = linesOf(out(name));
+        ASSERT_EQ(lines.size(), 12002u);
+        EXPECT_EQ(lines.back(), core);
+    }
+}
+
+TEST_F(Program, DepthsMustNotDecrease) {
+    const std::string good = "    100.00   1.02000   1.45000   0.00000  57823.00      0.00\n";
+    input(kTitles + good + good + "     99.99   1.02000   1.45000   0.00000  57823.00      0.00\n" + good);
+    EXPECT_EQ(run(LAYERGEN_BIN), 1);
+    EXPECT_EQ(err,
+              "layergen: prem32.mod: line 5: depth 99.99 km is above the 100.00 km of the line before;"
+              " depths must not decrease\n");
+    EXPECT_EQ(out("modout"), kTitlesOut + good + good);
+    EXPECT_EQ(out("modout2"), kTitlesOut + good + good);
+}
+
+// Lines are read up to 16,777,216 characters (the line end excluded), with
+// only the columns a line needs kept.
+TEST_F(Program, LineLimit) {
+    const std::string row = "      2891   9.903";
+    input(std::string(16777216, 't') + "\nx\n" + row + std::string(16777216 - row.size(), ' ') + "\n");
+    ASSERT_EQ(run(LAYERGEN_BIN), 0) << err;
+    EXPECT_EQ(out("modout"), std::string(72, 't') + "\n" + pad72("x") +
+                                 "\n     28.91   9.90300   0.00000   0.00000      0.00      0.00\n");
+
+    input(kTitles + row + std::string(16777217 - row.size(), ' ') + "\n");
+    EXPECT_EQ(run(LAYERGEN_BIN), 1);
+    EXPECT_EQ(err, "layergen: prem32.mod: line 3: line longer than 16777216 characters\n");
+
+    fs::create_symlink("/dev/zero", dir / "zero.mod");
+    fs::rename(dir / "zero.mod", dir / "prem32.mod");
+    EXPECT_EQ(run(LAYERGEN_BIN), 1);
+    EXPECT_EQ(err, "layergen: prem32.mod: line 1: line longer than 16777216 characters\n");
+}
+
+TEST_F(Program, DirectoryInput) {
+    fs::create_directory(dir / "prem32.mod");
+    EXPECT_EQ(run(LAYERGEN_BIN), 1);
+    EXPECT_EQ(err, "layergen: prem32.mod: is a directory\n");
+    EXPECT_FALSE(fs::exists(dir / "modout"));
 }
 
 TEST_F(Program, MissingInput) {
@@ -145,6 +186,10 @@ TEST_F(Program, NonNumericFieldKeepsLinesWritten) {
     EXPECT_EQ(err, "layergen: prem32.mod: line 5: field vp (columns 21-30) is not a number: \"  13.6792O\"\n");
     EXPECT_EQ(out("modout"), kTitlesOut + good + good);
     EXPECT_EQ(out("modout2"), kTitlesOut + good + good);
+
+    input(kTitles + "   2740.00   5.49098  13.6792" + std::string(1, '\0') + "   7.26547\n");
+    EXPECT_EQ(run(LAYERGEN_BIN), 1);
+    EXPECT_EQ(err, "layergen: prem32.mod: line 3: field vp (columns 21-30) is not a number: \"  13.67920x00\"\n");
 }
 
 TEST_F(Program, WarnsOfMissing2740And2891Rows) {

@@ -162,6 +162,16 @@ TEST_F(Program, NonNumericCharacter) {
   expect_refused(run("r\n"), "r:5: sample 4 (columns 49-64): unexpected character 'O' in column 64");
 }
 
+TEST_F(Program, NameWithANulByte) {
+  expect_refused(run(std::string("small\0.rec\n", 11)),
+                 "small0x00.rec:1: cannot open record file: a NUL byte in its name");
+}
+
+TEST_F(Program, EndlessLine) {
+  expect_refused(run("/dev/zero\n"), "/dev/zero:1: line longer than 16777216 characters");
+  expect_refused(run(std::string(16777217, ' ') + "\n"), "record name line longer than 16777216 characters");
+}
+
 TEST_F(Program, PlotFileThatCannotBeWritten) {
   write("small.rec", kSmall);
   Outcome r = run("small.rec\n", "pltfil=/dev/full");
@@ -174,14 +184,18 @@ TEST_F(Program, PlotFileThatCannotBeOpened) {
   write("small.rec", kSmall);
   Outcome r = run("small.rec\n", "pltfil=no/such/dir/pltfil");
   EXPECT_NE(r.status, 0);
-  EXPECT_EQ(r.err, "Zarvo: can't open no/such/dir/pltfil\n");
+  EXPECT_EQ(r.err,
+            "Zarvo: can't open no/such/dir/pltfil\n"
+            "tracel: record \"small.rec\" not plotted: the plot library refused it\n");
 }
 
 TEST_F(Program, NegativeCountIsRefusedByThePlotLibrary) {
   write("r", "h1\nh2\nh3\n        1.00000   -1        0.01000\n\n");
   Outcome r = run("r\n");
   EXPECT_NE(r.status, 0);
-  EXPECT_EQ(r.err, "ZARVO: error, non-positive point count\n");
+  EXPECT_EQ(r.err,
+            "ZARVO: error, non-positive point count\n"
+            "tracel: record \"r\" not plotted: the plot library refused it\n");
   EXPECT_FALSE(plotted());
 }
 

@@ -211,6 +211,9 @@ TEST(ParseReal, MalformedNumbers) {
   EXPECT_FALSE(real_error("1.5E-").bad_char);
   EXPECT_FALSE(real_error("1.5+").bad_char);
   EXPECT_STREQ(real_error("--1").what, "no digits in number");  // "-" then exponent "-1"
+  EXPECT_EQ(real_error("+-1.5").offset, 3);  // "+" then exponent "-1", then "."
+  EXPECT_EQ(real_error("-+1.5").offset, 3);
+  EXPECT_EQ(real_error("inf").offset, 0);
   EXPECT_STREQ(real_error("1.5E").what, "exponent without digits");
   EXPECT_STREQ(real_error("1.0E39").what, "value too large for a 32-bit real");
   EXPECT_STREQ(real_error("1E99999999999999").what, "value too large for a 32-bit real");
@@ -350,6 +353,21 @@ TEST_F(RecordFile, LineEndsAndLongLines) {
            f16("4.") + std::string(700000, 'z') + "\n");
   ASSERT_TRUE(r) << r.message;
   EXPECT_EQ(y_[0], 4.0f);
+}
+
+TEST_F(RecordFile, LineLimit) {
+  const std::string rest = "b\nc\n" + count_line("0", "1", "1.0") + f16("4.") + "\n";
+  auto r = read(std::string(tracel::kMaxLineLength, 'h') + "\n" + rest);
+  ASSERT_TRUE(r) << r.message;
+  EXPECT_EQ(y_[0], 4.0f);
+  r = read("a\nb\nc\n" + count_line("0", "1", "1.0") + f16("4.") +
+           std::string(tracel::kMaxLineLength - 15, ' ') + "\n");
+  ASSERT_FALSE(r);
+  EXPECT_EQ(r.message, path_ + ":5: line longer than 16777216 characters");
+  // A file without line ends is refused after a bounded read.
+  r = read_record("/dev/zero", count_, y_);
+  ASSERT_FALSE(r);
+  EXPECT_EQ(r.message, "/dev/zero:1: line longer than 16777216 characters");
 }
 
 TEST_F(RecordFile, TooManySamplesForTheArrays) {
