@@ -46,10 +46,13 @@ Trace slice(const Trace& trace, std::size_t first, std::size_t count) {
 }
 
 bool window(const Trace& trace, double start, double end, Trace& out) {
-  // Sample i lies at i / rate seconds; the first and last inside [start, end].
+  // Sample i lies at i / rate seconds; the first and last inside [start, end],
+  // with a ten-thousandth of an interval to spare for a rate that is the
+  // reciprocal of a rounded interval (1 / 0.05f is 19.9999997 Hz).
+  constexpr double kSlack = 1e-4;
   const double n = static_cast<double>(trace.samples.size());
-  const double first = std::max(0.0, std::ceil(start * trace.rate));
-  const double last = std::min(n - 1, std::floor(end * trace.rate));
+  const double first = std::max(0.0, std::ceil(start * trace.rate - kSlack));
+  const double last = std::min(n - 1, std::floor(end * trace.rate + kSlack));
   if (!(first <= last)) return false;
   out = slice(trace, static_cast<std::size_t>(first), static_cast<std::size_t>(last - first) + 1);
   return true;

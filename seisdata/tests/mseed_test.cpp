@@ -155,3 +155,19 @@ TEST(Mseed, DamagedFilesGiveOneMessageNamingTheFile) {
 }
 
 }  // namespace
+
+namespace {
+
+TEST(Mseed, IntegersBeyond2To24AreRoundedWithANote) {
+  const std::vector<std::int32_t> values{16777216, 16777217, -16777219, 5, 2147483647};
+  const auto b = seisdata::testing::mseed_int_bytes(values, 3, 0);
+  std::vector<seisdata::Trace> traces;
+  std::vector<std::string> notes;
+  std::string error;
+  ASSERT_TRUE(read_mseed(b, traces, notes, error)) << error;
+  ASSERT_EQ(traces.size(), 1u);
+  EXPECT_EQ(traces[0].samples, (std::vector<float>{16777216.0f, 16777216.0f, -16777220.0f, 5.0f, 2147483648.0f}));
+  EXPECT_EQ(traces[0].note, "3 integer samples beyond 2^24 rounded to the nearest float (largest change 1)");
+}
+
+}  // namespace

@@ -10,6 +10,8 @@
 #include <fstream>
 #include <sstream>
 
+#include <libmseed.h>
+
 namespace seisdata::testing {
 
 namespace {
@@ -53,6 +55,32 @@ std::vector<std::uint8_t> sac_bytes(const SacSpec& s) {
   for (std::size_t i = 0; i < s.samples.size(); ++i)
     put_word(b, kHeaderBytes + 4 * i, std::bit_cast<std::uint32_t>(s.samples[i]), s.big_endian);
   return b;
+}
+
+std::vector<std::uint8_t> mseed_int_bytes(const std::vector<std::int32_t>& samples, int encoding,
+                                          std::int64_t start_us) {
+  std::vector<std::uint8_t> out;
+  MSTrace* mst = mst_init(nullptr);
+  std::strcpy(mst->network, "XX");
+  std::strcpy(mst->station, "INT");
+  std::strcpy(mst->location, "00");
+  std::strcpy(mst->channel, "BHZ");
+  mst->dataquality = 'D';
+  mst->starttime = start_us;
+  mst->samprate = 20;
+  mst->sampletype = 'i';
+  mst->numsamples = static_cast<std::int64_t>(samples.size());
+  mst->samplecnt = mst->numsamples;
+  mst->datasamples = std::malloc(samples.size() * sizeof(std::int32_t));
+  std::memcpy(mst->datasamples, samples.data(), samples.size() * sizeof(std::int32_t));
+  auto handler = [](char* record, int length, void* sink) {
+    auto* bytes = static_cast<std::vector<std::uint8_t>*>(sink);
+    bytes->insert(bytes->end(), record, record + length);
+  };
+  std::int64_t packed = 0;
+  mst_pack(mst, handler, &out, 512, static_cast<flag>(encoding), 1, &packed, 1, 0, nullptr);
+  mst_free(&mst);
+  return out;
 }
 
 void write_file(const std::string& path, const std::vector<std::uint8_t>& bytes) {

@@ -24,6 +24,11 @@ struct SacSpec {
 };
 
 std::vector<std::uint8_t> sac_bytes(const SacSpec& spec);
+
+// miniSEED records of 32-bit integers packed by libmseed (encoding 3, 10
+// or 11), 512 bytes each, starting at `start_us`, 20 samples per second.
+std::vector<std::uint8_t> mseed_int_bytes(const std::vector<std::int32_t>& samples, int encoding,
+                                          std::int64_t start_us);
 void write_file(const std::string& path, const std::vector<std::uint8_t>& bytes);
 void write_file(const std::string& path, const std::string& text);
 std::string read_text(const std::string& path);
