@@ -74,6 +74,43 @@ std::string describe(const Origin& o) {
   return "miniSEED " + encoding_name(o.encoding) + (o.byteorder == 1 ? ", big-endian" : ", little-endian");
 }
 
+// Bytes per sample of the encodings stored sample by sample; 0 for the
+// frame-based Steim encodings, -1 for encodings we do not read.  libmseed
+// decodes as many samples as the header claims from these, so the claim is
+// checked against the record's data section first.
+int sample_bytes(int encoding) {
+  switch (encoding) {
+    case DE_ASCII: return 1;
+    case DE_INT16: case DE_GEOSCOPE163: case DE_GEOSCOPE164: case DE_CDSN: case DE_SRO: case DE_DWWSSN:
+      return 2;
+    case DE_GEOSCOPE24: return 3;
+    case DE_INT32: case DE_FLOAT32: return 4;
+    case DE_FLOAT64: return 8;
+    case DE_STEIM1: case DE_STEIM2: return 0;
+    default: return -1;
+  }
+}
+
+// Whether the samples the header claims fit the record's data section.
+bool samples_fit(const MSRecord& r, std::string& why) {
+  const int size = sample_bytes(r.encoding);
+  if (size < 0) {
+    why = "unknown data encoding " + std::to_string(r.encoding);
+    return false;
+  }
+  const int offset = r.fsdh->data_offset;
+  if (r.samplecnt > 0 && (offset < 48 || offset >= r.reclen)) {
+    why = "data offset " + std::to_string(offset) + " outside the " + std::to_string(r.reclen) + "-byte record";
+    return false;
+  }
+  if (size > 0 && r.samplecnt > (r.reclen - offset) / size) {
+    why = "header claims " + std::to_string(r.samplecnt) + " samples, the record holds at most " +
+          std::to_string((r.reclen - offset) / size);
+    return false;
+  }
+  return true;
+}
+
 bool is_power_of_two_length(std::size_t n) {
   return n >= MINRECLEN && n <= MAXRECLEN && (n & (n - 1)) == 0;
 }
@@ -175,15 +212,22 @@ bool read_mseed(const std::string& path, const std::uint8_t* data, std::size_t s
     const std::size_t left = size - offset;
     const int available = static_cast<int>(std::min<std::size_t>(left, INT_MAX));
     char* at = buffer.data() + offset;
+    // The header first, then (when its sample count fits) the samples.
     MSRecord* m = record.release();
-    int rc = msr_parse(at, available, &m, 0, 1, 0);
+    int rc = msr_parse(at, available, &m, 0, 0, 0);
     // A record without a length blockette is last in the file when no
     // further header follows: its length is what is left.
     if (rc > 0 && ms_detect(at, available) == 0 && is_power_of_two_length(left))
-      rc = msr_parse(at, available, &m, available, 1, 0);
+      rc = msr_parse(at, available, &m, available, 0, 0);
     record.reset(m);
     if (rc > 0) return fail(offset, "file ends inside a record");
     if (rc < 0) return fail(offset, ms_errorstr(rc));
+    std::string why;
+    if (!samples_fit(*record, why)) return fail(offset, why);
+    m = record.release();
+    rc = msr_parse(at, available, &m, m->reclen, 1, 0);
+    record.reset(m);
+    if (rc != 0) return fail(offset, rc < 0 ? ms_errorstr(rc) : "file ends inside a record");
     if (record->samplecnt != record->numsamples)
       return fail(offset, "decoded " + std::to_string(record->numsamples) + " samples, the header says " +
                               std::to_string(record->samplecnt));

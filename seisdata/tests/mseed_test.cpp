@@ -135,11 +135,18 @@ TEST(Mseed, DamagedFilesGiveOneMessageNamingTheFile) {
   garbage[512 + 6] = 'X';  // the second record's data quality indicator
   std::vector<std::uint8_t> frames = good;
   for (std::size_t i = 512 + 64; i < 1024; ++i) frames[i] = static_cast<std::uint8_t>(i * 37);
+  // Found by fuzzing: libmseed decodes as many uncompressed samples as the
+  // header claims, reading past the record.
+  std::vector<std::uint8_t> claims = bytes_of(make_mseed(dir, wave(100), "f", 4, 1));
+  claims[30] = 0xff;  // sample count, big-endian, bytes 30-31
+  claims[31] = 0xd0;
   const struct {
     const char* what;
     std::vector<std::uint8_t> bytes;
     const char* message;
   } cases[] = {
+      {"count beyond the record", claims,
+       "in.mseed: miniSEED: header claims 65488 samples, the record holds at most 112 (record at byte offset 0)"},
       {"cut", cut, "in.mseed: miniSEED: file ends inside a record (record at byte offset 512)"},
       {"not a record", garbage, "in.mseed: miniSEED: No SEED data detected (record at byte offset 512)"},
       {"bad frames", frames, "in.mseed: miniSEED: "},
