@@ -21,11 +21,19 @@ namespace {
 // libmseed's own messages, collected while a file is read.
 std::vector<std::string>* log_lines = nullptr;
 
+// Each distinct message once (a record is parsed twice), on one line.
 void collect_log(char* message) {
   if (log_lines == nullptr) return;
   std::string line(message);
   while (!line.empty() && (line.back() == '\n' || line.back() == '\r')) line.pop_back();
-  log_lines->push_back(line);
+  for (char& c : line)
+    if (c < ' ' || c > '~') c = '?';
+  if (std::find(log_lines->begin(), log_lines->end(), line) == log_lines->end()) log_lines->push_back(line);
+}
+
+// NET.STA.LOC.CHA with each part cleaned for messages and names.
+std::string clean_id(const char* net, const char* sta, const char* loc, const char* cha) {
+  return clean_code(net) + "." + clean_code(sta) + "." + clean_code(loc) + "." + clean_code(cha);
 }
 
 // Routes libmseed's messages into `lines` for the reader's lifetime.
@@ -231,8 +239,7 @@ bool read_mseed(const std::string& path, const std::uint8_t* data, std::size_t s
     if (record->samplecnt != record->numsamples)
       return fail(offset, "decoded " + std::to_string(record->numsamples) + " samples, the header says " +
                               std::to_string(record->samplecnt));
-    const std::string id = std::string(record->network) + "." + record->station + "." +
-                           record->location + "." + record->channel;
+    const std::string id = clean_id(record->network, record->station, record->location, record->channel);
     if (record->sampletype == 'a') {
       if (!text_channels[id]) notes.push_back(path + ": " + id + ": text records skipped");
       text_channels[id] = true;
@@ -258,8 +265,7 @@ bool read_mseed(const std::string& path, const std::uint8_t* data, std::size_t s
     for (const MSTraceSeg* s = tid->first; s != nullptr; s = s->next) segs.push_back(s);
     std::stable_sort(segs.begin(), segs.end(),
                      [](const MSTraceSeg* a, const MSTraceSeg* b) { return a->starttime < b->starttime; });
-    const std::string id = std::string(tid->network) + "." + tid->station + "." + tid->location + "." +
-                           tid->channel;
+    const std::string id = clean_id(tid->network, tid->station, tid->location, tid->channel);
     for (std::size_t k = 0; k < segs.size(); ++k) {
       const MSTraceSeg& seg = *segs[k];
       if (k > 0) {

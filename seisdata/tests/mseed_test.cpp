@@ -178,3 +178,28 @@ TEST(Mseed, IntegersBeyond2To24AreRoundedWithANote) {
 }
 
 }  // namespace
+
+namespace {
+
+// Found by fuzzing: a control character in a code reached a message.
+TEST(Mseed, ControlCharactersInCodesAreCleaned) {
+  zarvo::testing::ScratchDir dir;
+  std::vector<std::uint8_t> b = bytes_of(make_mseed(dir, wave(50), "n", 4, 1));
+  b[15] = '\n';  // first character of the channel code, bytes 15-17
+  std::vector<seisdata::Trace> traces;
+  std::vector<std::string> notes;
+  std::string error;
+  ASSERT_TRUE(read_mseed(b, traces, notes, error)) << error;
+  ASSERT_EQ(traces.size(), 1u);
+  EXPECT_EQ(traces[0].id(), "XX.TEST.00._HZ");
+  EXPECT_EQ(seisdata::record_name(traces[0], 0), "XX.TEST.00._HZ.rec");
+  b[64 + 4 * 7 + 3] = 0x7f;  // sample 7 (big-endian float) becomes NaN
+  b[64 + 4 * 7 + 2] = 0xc0;
+  b[64 + 4 * 7 + 1] = 0xff;
+  b[64 + 4 * 7] = 0x7f;
+  EXPECT_FALSE(read_mseed(b, traces, notes, error));
+  EXPECT_EQ(error, "in.mseed: miniSEED: XX.TEST.00._HZ at 2024-02-29T12:30:15.000000Z: NaN sample at index 7 "
+                   "(counting from 0)");
+}
+
+}  // namespace
