@@ -205,7 +205,7 @@ bool read_mseed(const std::string& path, const std::uint8_t* data, std::size_t s
   const LogCapture capture(log);
   auto fail = [&](std::size_t offset, const std::string& what) {
     error = path + ": miniSEED: " + what + " (record at byte offset " + std::to_string(offset) + ")";
-    if (!log.empty()) error += "; libmseed: " + log.front();
+    if (!log.empty()) error += "; libmseed: " + log.back();
     return false;
   };
 
@@ -235,7 +235,7 @@ bool read_mseed(const std::string& path, const std::uint8_t* data, std::size_t s
     m = record.release();
     rc = msr_parse(at, available, &m, m->reclen, 1, 0);
     record.reset(m);
-    if (rc != 0) return fail(offset, rc < 0 ? ms_errorstr(rc) : "file ends inside a record");
+    if (rc != 0) return fail(offset, std::string("samples cannot be decoded: ") + ms_errorstr(rc));
     if (record->samplecnt != record->numsamples)
       return fail(offset, "decoded " + std::to_string(record->numsamples) + " samples, the header says " +
                               std::to_string(record->samplecnt));
