@@ -200,7 +200,11 @@ FileKind detect_kind(const std::uint8_t* data, std::size_t size) {
 }
 
 bool read_mseed(const std::string& path, const std::uint8_t* data, std::size_t size,
-                std::vector<Trace>& traces, std::vector<std::string>& notes, std::string& error) {
+                std::vector<Trace>& traces, std::vector<std::string>& file_notes, std::string& error) {
+  // Notes and traces are handed out only when the whole file is good: a
+  // refusal is one message.
+  std::vector<std::string> notes;
+  std::vector<Trace> found;
   std::vector<std::string> log;
   const LogCapture capture(log);
   auto fail = [&](std::size_t offset, const std::string& what) {
@@ -291,9 +295,11 @@ bool read_mseed(const std::string& path, const std::uint8_t* data, std::size_t s
         error = path + ": miniSEED: " + id + " at " + iso_time(seg.starttime) + ": " + why;
         return false;
       }
-      traces.push_back(std::move(t));
+      found.push_back(std::move(t));
     }
   }
+  file_notes.insert(file_notes.end(), notes.begin(), notes.end());
+  traces.insert(traces.end(), std::make_move_iterator(found.begin()), std::make_move_iterator(found.end()));
   return true;
 }
 

@@ -73,15 +73,17 @@ bool plausible_version(std::int32_t v) { return v >= 1 && v <= kMaxPlausibleVers
 static_assert(std::endian::native == std::endian::little);
 
 // Reference time plus b, in microseconds since 1970.  An unset reference
-// time counts b from 1970-01-01.
-bool start_time(const Reader& h, std::int64_t& us, std::string& why) {
+// time counts b from 1970-01-01, and `note` says so.
+bool start_time(const Reader& h, std::int64_t& us, std::string& note, std::string& why) {
   const float b = h.real(kBegin);
   if (!std::isfinite(b) || std::fabs(b) > 1e10f) {
     why = "bad begin time b";
     return false;
   }
   std::int64_t reference_us = 0;
-  if (h.integer(kNzYear) != kUndefined) {
+  if (h.integer(kNzYear) == kUndefined) {
+    note = "no reference time in the SAC header: start counted from 1970-01-01";
+  } else {
     const std::int32_t year = h.integer(kNzYear), jday = h.integer(kNzJday), hour = h.integer(kNzHour),
                        min = h.integer(kNzMin), sec = h.integer(kNzSec), msec = h.integer(kNzMsec);
     if (year < 1 || year > 9999 || jday < 1 || jday > 366 || hour < 0 || hour > 23 || min < 0 ||
@@ -131,7 +133,8 @@ bool read_sac(const std::string& path, const std::uint8_t* data, std::size_t siz
   const float delta = h.real(kDelta);
   std::string why;
   if (!usable_interval(delta, why)) return fail(why);
-  if (!start_time(h, trace.start_us, why)) return fail(why);
+  trace.note.clear();
+  if (!start_time(h, trace.start_us, trace.note, why)) return fail(why);
 
   trace.network = h.code(kNetworkAt);
   trace.station = h.code(kStationAt);
@@ -141,7 +144,6 @@ bool read_sac(const std::string& path, const std::uint8_t* data, std::size_t siz
   trace.rate = 1.0 / static_cast<double>(delta);
   trace.source = path;
   trace.format = swap ? "SAC big-endian" : "SAC little-endian";
-  trace.note.clear();
   trace.samples.resize(static_cast<std::size_t>(npts));
   for (std::size_t i = 0; i < trace.samples.size(); ++i) {
     const float v = std::bit_cast<float>(h.raw(kHeaderBytes + i * kWord));

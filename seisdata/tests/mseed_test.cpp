@@ -198,7 +198,9 @@ TEST(Mseed, ControlCharactersInCodesAreCleaned) {
   b[64 + 4 * 7 + 2] = 0xc0;
   b[64 + 4 * 7 + 1] = 0xff;
   b[64 + 4 * 7] = 0x7f;
+  traces.clear();
   EXPECT_FALSE(read_mseed(b, traces, notes, error));
+  EXPECT_TRUE(traces.empty());
   EXPECT_EQ(error, "in.mseed: miniSEED: XX.TEST.00._HZ at 2024-02-29T12:30:15.000000Z: NaN sample at index 7 "
                    "(counting from 0)");
 }

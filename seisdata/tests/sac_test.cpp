@@ -34,6 +34,7 @@ TEST(Sac, BothByteOrdersGiveTheSameTrace) {
     EXPECT_EQ(t.dt, 0.05f);
     EXPECT_EQ(t.samples, s.samples);
     EXPECT_EQ(t.format, big ? "SAC big-endian" : "SAC little-endian");
+    EXPECT_EQ(t.note, "");
   }
 }
 
@@ -47,6 +48,7 @@ TEST(Sac, UnsetReferenceTimeCountsFrom1970AndCodesAreCleaned) {
   std::string error;
   ASSERT_TRUE(read(s, t, error)) << error;
   EXPECT_EQ(seisdata::iso_time(t.start_us), "1970-01-01T00:00:02.000000Z");
+  EXPECT_EQ(t.note, "no reference time in the SAC header: start counted from 1970-01-01");
   EXPECT_EQ(t.station, "../a_b");
   EXPECT_EQ(seisdata::record_name(t, 0), "XX.___a_b.00.BHZ.rec");
 }
