@@ -72,7 +72,7 @@ echo "== pltrender"
 echo "== seisfig vs gnuplot pngcairo: 99,999-sample Steim-2 miniSEED to PNG (aim: >= 6 times faster)"
 "$build/tools/gensac" 99999 "$work/fig.sac"
 sac2mseed -e 11 -s 1 -o "$work/fig.mseed" "$work/fig.sac" >/dev/null 2>&1
-"$build/seis2rec/seis2rec" "$work/fig.mseed" -o "$work/fig.rec" >/dev/null
+(cd "$work" && "$build/seis2rec/seis2rec" fig.mseed -o fig.rec >/dev/null)
 awk 'NR == 4 { dt = substr($0, 21, 15) + 0 } NR > 4 { for (i = 1; i <= NF; i++) print (n++) * dt, $i }' \
   "$work/fig.rec" >"$work/fig.txt"
 "$build/seisfig/seisfig" "$work/fig.mseed" -o "$work/fig.png"
