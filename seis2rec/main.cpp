@@ -1,4 +1,5 @@
 // seis2rec: SAC and miniSEED files to fixed-column records that tracel reads.
+#include <algorithm>
 #include <cmath>
 #include <cstdio>
 #include <cstdlib>

@@ -1,6 +1,7 @@
 // Traces: identifiers, times, parts, selection, and reading a data file.
 #include <cerrno>
 #include <chrono>
+#include <algorithm>
 #include <cmath>
 #include <cstdio>
 #include <cstring>

@@ -1,7 +1,6 @@
 // seisfig: records, SAC or miniSEED files to a picture in one command: each
 // trace drawn as tracel draws it, the plot file made by the library and
 // rendered in the same process.
-#include <cmath>
 #include <cstdint>
 #include <cstdio>
 #include <cstdlib>
@@ -114,7 +113,7 @@ int parse_args(int argc, char** argv, Options& o) {
     std::fprintf(stderr, "seisfig: %s: the output name must end in .png, .svg or .pdf\n", o.out.c_str());
     return kUsageError;
   }
-  if (o.plotfile.empty() ? false : o.plotfile.size() > kPlotNameMax) {
+  if (o.plotfile.size() > kPlotNameMax) {
     std::fprintf(stderr, "seisfig: --plotfile name longer than %zu characters\n", kPlotNameMax);
     return kUsageError;
   }
