@@ -85,3 +85,31 @@ echo "== zarvo data curve (target >= 20 million points per second, solid)"
 # pltrender on the 99,999-sample graph and on a curve drawn point by point.
 echo "== pltrender"
 "$(dirname "$0")/../pltrender/bench/bench.sh" "$build"
+
+# seisfig, one command from a 99,999-sample Steim-2 miniSEED file to PNG,
+# timed in the same run beside gnuplot's pngcairo terminal drawing the same
+# samples, as a two-column text file, at the same pixel size.
+echo "== seisfig vs gnuplot pngcairo: 99,999-sample Steim-2 miniSEED to PNG (aim: >= 6 times faster)"
+"$build/tools/gensac" 99999 "$work/fig.sac"
+sac2mseed -e 11 -s 1 -o "$work/fig.mseed" "$work/fig.sac" >/dev/null 2>&1
+(cd "$work" && "$build/seis2rec/seis2rec" fig.mseed -o fig.rec >/dev/null)
+awk 'NR == 4 { dt = substr($0, 21, 15) + 0 } NR > 4 { for (i = 1; i <= NF; i++) print (n++) * dt, $i }' \
+  "$work/fig.rec" >"$work/fig.txt"
+"$build/seisfig/seisfig" "$work/fig.mseed" -o "$work/fig.png"
+read -r width height < <(od -An -tu1 -j16 -N8 "$work/fig.png" |
+  awk '{ print $1 * 16777216 + $2 * 65536 + $3 * 256 + $4, $5 * 16777216 + $6 * 65536 + $7 * 256 + $8 }')
+seisfig_cmd="'$build/seisfig/seisfig' fig.mseed -o fig.png"
+gnuplot_cmd="gnuplot -e \"set terminal pngcairo size $width,$height; set output 'gnu.png'; plot 'fig.txt' with lines\""
+echo "  both draw $width x $height pixels"
+if [ -z "${BENCH_NO_HYPERFINE:-}" ] && command -v hyperfine >/dev/null; then
+  (cd "$work" && hyperfine --style basic --warmup 3 --min-runs 20 --export-json cmp.json "$seisfig_cmd" "$gnuplot_cmd")
+  means=$(grep -o '"mean": *[0-9.e+-]*' "$work/cmp.json" | awk '{ printf "%s ", $2 }')
+else
+  mean_s() {  # mean wall time in seconds of 20 runs
+    local i t0 t1 total=0
+    for ((i = 0; i < 20; i++)); do t0=$(now_us); (cd "$work" && eval "$1"); t1=$(now_us); total=$((total + t1 - t0)); done
+    awk -v t="$total" 'BEGIN { printf "%.6f", t / 20 / 1e6 }'
+  }
+  means="$(mean_s "$seisfig_cmd") $(mean_s "$gnuplot_cmd")"
+fi
+awk -v m="$means" 'BEGIN { split(m, t, " "); printf "  seisfig %.1f ms, gnuplot %.1f ms: seisfig %.1f times faster\n", t[1] * 1000, t[2] * 1000, t[2] / t[1] }'

@@ -17,7 +17,7 @@ fail() { echo "check-package: $*" >&2; exit 1; }
 dpkg-deb -c "$deb" | awk '{print $6}' | sed -e 's|^\./|/|' -e 's|zarvoTargets-[a-z]*\.cmake|zarvoTargets-BUILDTYPE.cmake|' \
   | grep -v '/$' | sort >"$work/files"
 {
-  for p in hershey2font layergen mod2nd modplot pltdump pltrender tracel; do
+  for p in hershey2font layergen mod2nd modplot pltdump pltrender seis2rec seisfig tracel; do
     echo "/usr/bin/$p"
     echo "/usr/share/man/man1/$p.1"
   done
@@ -35,7 +35,7 @@ dpkg-deb -c "$deb" | awk '{print $6}' | sed -e 's|^\./|/|' -e 's|zarvoTargets-[a
 diff "$work/expected" "$work/files" || fail "file list differs (< expected, > in the package)"
 
 depends=$(dpkg-deb -f "$deb" Depends)
-for d in libc6 libstdc++6 libcairo2; do
+for d in libc6 libstdc++6 libcairo2 libmseed2; do
   [[ $depends == *"$d"* ]] || fail "Depends lacks $d: $depends"
 done
 
@@ -56,5 +56,10 @@ grep -qx outer-core prem.nd || fail "mod2nd wrote no core-mantle boundary"
 env -u PLTRENDER_FONTS "$usr/bin/modplot" prem32.mod modout -o model.png --zoom 2400,2891 2>modplot.txt
 [ ! -s modplot.txt ] || fail "modplot said: $(cat modplot.txt)"
 [ -s model.png ] || fail "modplot wrote no picture"
+"$usr/bin/seis2rec" /usr/share/doc/libmseed-dev/examples/test.mseed -o cola.rec 2>/dev/null
+echo cola.rec | "$usr/bin/tracel" >/dev/null
+env -u PLTRENDER_FONTS "$usr/bin/seisfig" /usr/share/doc/libmseed-dev/examples/test.mseed -o cola.png 2>seisfig.txt
+[ ! -s seisfig.txt ] || fail "seisfig said: $(cat seisfig.txt)"
+[ -s cola.png ] || fail "seisfig wrote no picture"
 "$usr/bin/hershey2font" 2>/dev/null && fail "hershey2font without arguments succeeded"
 echo "check-package: $(basename "$deb") ($(wc -l <"$work/files") files, Depends: $depends) passed"

@@ -46,3 +46,19 @@ if [ -x "$build/pltrender/pltrender" ]; then
 else
   echo "pltrender: not built; no pictures of the plot"
 fi
+
+# seisfig and seis2rec on real data: the miniSEED file of Debian's
+# libmseed-doc (IU.COLA.00.LHZ, 4,200 samples at 1 per second) drawn to PNG
+# and SVG in one command, and converted to a record that tracel plots.
+mseed=/usr/share/doc/libmseed-dev/examples/test.mseed
+mkdir -p "$out/seis2rec"
+(cd "$out/seis2rec" && "$build/seis2rec/seis2rec" "$mseed" &&
+  echo IU.COLA.00.LHZ.rec | "$build/tracel/tracel" >/dev/null)
+echo "seis2rec: $mseed converted to $out/seis2rec/IU.COLA.00.LHZ.rec, plotted by tracel to $out/seis2rec/pltfil"
+if [ -x "$build/seisfig/seisfig" ]; then
+  "$build/seisfig/seisfig" "$mseed" -o "$out/seisfig-demo.png"
+  "$build/seisfig/seisfig" "$mseed" -o "$out/seisfig-demo.svg"
+  echo "seisfig: $mseed drawn to $out/seisfig-demo.png and $out/seisfig-demo.svg"
+else
+  echo "seisfig: not built (needs the renderer); no pictures of the miniSEED data"
+fi

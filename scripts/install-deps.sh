@@ -5,6 +5,8 @@ set -euo pipefail
 packages=(g++ cmake make gfortran libgtest-dev libbenchmark-dev libcairo2-dev hershey-fonts-data clang libclang-rt-14-dev)
 # pkg-config for cairo and the install test; dpkg-shlibdeps for make package.
 packages+=(pkgconf dpkg-dev)
+# miniSEED and SAC input, their cross-checks, and the gnuplot comparison in make bench.
+packages+=(libmseed-dev libmseed-doc mseed2sac sac2mseed gnuplot-nox hyperfine)
 missing=()
 for p in "${packages[@]}"; do
   dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed" || missing+=("$p")

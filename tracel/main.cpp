@@ -8,6 +8,7 @@
 
 #include <zarvo/zarvo.hpp>
 
+#include "graph.h"
 #include "record.h"
 
 namespace {
@@ -16,8 +17,8 @@ namespace {
 float x[tracel::kMaxSamples];
 float y[tracel::kMaxSamples];
 
-// The parameter block: all zero (defaults) but the frame size.
-float para[20];
+// The parameter block, filled by the graph call.
+float para[tracel::kParaSize];
 
 }  // namespace
 
@@ -49,10 +50,7 @@ int main() {
   }
   tracel::fill_times(count.np, count.dt, x);
 
-  para[0] = 8.0f;  // frame width, inches
-  para[1] = 4.0f;  // frame height, inches
-  const std::int32_t np = count.np;
-  const int status = zarvo_(&np, x, y, "Time (s)", "Amp", " ", para);
+  const int status = tracel::draw_trace_graph(count.np, x, y, " ", para);
 
   // zarvo_ has said why it failed, this names the record; a plot file that
   // did not reach the disk completely (a full disk, say) is reported here.

@@ -1,0 +1,151 @@
+// seis2rec run as a user runs it: records tracel reads, names, long traces,
+// gaps, and bad input that leaves nothing behind.
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <filesystem>
+
+#include "support.h"
+#include "test_support.h"
+
+namespace {
+
+using seisdata::testing::list_dir;
+using seisdata::testing::read_text;
+using seisdata::testing::run;
+using seisdata::testing::SacSpec;
+using seisdata::testing::write_file;
+
+const std::string kSeis2rec = SEIS2REC;
+
+SacSpec wave(std::size_t n) {
+  SacSpec s;
+  for (std::size_t i = 0; i < n; ++i)
+    s.samples.push_back(std::round(5000.0f * std::sin(0.01f * static_cast<float>(i))));
+  return s;
+}
+
+// The record without its first three header lines.
+std::string from_count_line(const std::string& record) {
+  std::size_t at = 0;
+  for (int line = 0; line < 3; ++line) at = record.find('\n', at) + 1;
+  return record.substr(at);
+}
+
+TEST(Seis2rec, SacAndItsMiniseedGiveTheSameRecordAndTracelPlotsIt) {
+  zarvo::testing::ScratchDir dir;
+  write_file(dir.file("w.sac"), seisdata::testing::sac_bytes(wave(1234)));
+  ASSERT_EQ(run(dir.path(), std::string(SAC2MSEED) + " -s 1 -e 11 -o w.mseed w.sac").status, 0);
+  auto o = run(dir.path(), kSeis2rec + " w.sac -o a.rec");
+  ASSERT_EQ(o.status, 0) << o.err;
+  EXPECT_EQ(o.out, "a.rec: XX.TEST.00.BHZ, 1234 samples from 2024-02-29T12:30:15.250000Z\n");
+  EXPECT_EQ(o.err, "");
+  o = run(dir.path(), kSeis2rec + " w.mseed");
+  ASSERT_EQ(o.status, 0) << o.err;
+  const std::string a = read_text(dir.file("a.rec")), m = read_text(dir.file("XX.TEST.00.BHZ.rec"));
+  EXPECT_EQ(a.substr(0, a.find('\n')), "XX.TEST.00.BHZ 2024-02-29T12:30:15.250000Z");
+  EXPECT_EQ(a.substr(0, a.find('\n')), m.substr(0, m.find('\n')));
+  EXPECT_EQ(from_count_line(a), from_count_line(m));
+  EXPECT_EQ(from_count_line(a).substr(0, 36), "            0.0 1234           0.05\n");
+
+  o = run(dir.path(), std::string("echo a.rec | ") + TRACEL);
+  EXPECT_EQ(o.status, 0) << o.err;
+  EXPECT_GT(read_text(dir.file("pltfil")).size(), 1000u);
+}
+
+TEST(Seis2rec, LongTracesAreRefusedSplitOrWindowed) {
+  zarvo::testing::ScratchDir dir;
+  // Starts of the parts: 99999 intervals of the stored float 0.05 s are 4999.950074 s.
+  SacSpec longer = wave(250000);
+  longer.station = "LONGER";
+  write_file(dir.file("long.sac"), seisdata::testing::sac_bytes(longer));
+  auto o = run(dir.path(), kSeis2rec + " long.sac");
+  EXPECT_EQ(o.status, 1);
+  EXPECT_EQ(o.err, "seis2rec: long.sac: XX.LONGER.00.BHZ has 250000 samples from 2024-02-29T12:30:15.250000Z; "
+                   "a record holds at most 99999: use --split for consecutive records or --window START,END "
+                   "for a part\n");
+  EXPECT_EQ(list_dir(dir.path()), std::vector<std::string>{"long.sac"});
+
+  o = run(dir.path(), kSeis2rec + " --split long.sac");
+  ASSERT_EQ(o.status, 0) << o.err;
+  EXPECT_EQ(o.out,
+            "XX.LONGER.00.BHZ-1.rec: XX.LONGER.00.BHZ, 99999 samples from 2024-02-29T12:30:15.250000Z\n"
+            "XX.LONGER.00.BHZ-2.rec: XX.LONGER.00.BHZ, 99999 samples from 2024-02-29T13:53:35.200075Z\n"
+            "XX.LONGER.00.BHZ-3.rec: XX.LONGER.00.BHZ, 50002 samples from 2024-02-29T15:16:55.150149Z\n");
+  EXPECT_NE(o.err.find("warning: XX.LONGER.00.BHZ-1.rec is longer than the 20 characters"), std::string::npos) << o.err;
+
+  o = run(dir.path(), kSeis2rec + " --window=10,20 long.sac -o w.rec");
+  ASSERT_EQ(o.status, 0) << o.err;
+  EXPECT_EQ(o.out, "w.rec: XX.LONGER.00.BHZ, 201 samples from 2024-02-29T12:30:25.250000Z\n");
+}
+
+TEST(Seis2rec, GapsChannelsAndNames) {
+  zarvo::testing::ScratchDir dir;
+  SacSpec later = wave(100), other = wave(100);
+  later.min += 1;
+  other.station = "B";
+  write_file(dir.file("a.sac"), seisdata::testing::sac_bytes(wave(100)));
+  write_file(dir.file("b.sac"), seisdata::testing::sac_bytes(later));
+  write_file(dir.file("c.sac"), seisdata::testing::sac_bytes(other));
+  for (const char* f : {"a", "b", "c"})
+    ASSERT_EQ(run(dir.path(), std::string(SAC2MSEED) + " -s 1 " + f + ".sac").status, 0);
+  write_file(dir.file("all.mseed"), read_text(dir.file("a.mseed")) + read_text(dir.file("b.mseed")) +
+                                        read_text(dir.file("c.mseed")));
+
+  auto o = run(dir.path(), kSeis2rec + " all.mseed -o one.rec");
+  EXPECT_EQ(o.status, 1);
+  EXPECT_NE(o.err.find("-o names one record, but the input gives 3"), std::string::npos) << o.err;
+  EXPECT_FALSE(std::filesystem::exists(dir.file("one.rec")));
+
+  o = run(dir.path(), kSeis2rec + " all.mseed");
+  ASSERT_EQ(o.status, 0) << o.err;
+  EXPECT_EQ(o.out,
+            "XX.B.00.BHZ.rec: XX.B.00.BHZ, 100 samples from 2024-02-29T12:30:15.250000Z\n"
+            "XX.TEST.00.BHZ-1.rec: XX.TEST.00.BHZ, 100 samples from 2024-02-29T12:30:15.250000Z\n"
+            "XX.TEST.00.BHZ-2.rec: XX.TEST.00.BHZ, 100 samples from 2024-02-29T12:31:15.250000Z\n");
+  EXPECT_NE(o.err.find("seis2rec: all.mseed: XX.TEST.00.BHZ: gap of 55.000000 s before "
+                       "2024-02-29T12:31:15.250000Z: a separate trace\n"), std::string::npos) << o.err;
+
+  o = run(dir.path(), kSeis2rec + " all.mseed a.sac --select '*.B.*' -o b.rec");
+  EXPECT_EQ(o.status, 0) << o.err;
+  o = run(dir.path(), kSeis2rec + " a.sac --select 'II.*'");
+  EXPECT_EQ(o.status, 1);
+  EXPECT_EQ(o.err, "seis2rec: no trace matches --select\n");
+}
+
+TEST(Seis2rec, BadInputGivesOneMessageAndNoFile) {
+  zarvo::testing::ScratchDir dir;
+  SacSpec nan = wave(10);
+  nan.samples[4] = std::nanf("");
+  write_file(dir.file("nan.sac"), seisdata::testing::sac_bytes(nan));
+  write_file(dir.file("good.sac"), seisdata::testing::sac_bytes(wave(10)));
+  std::vector<std::uint8_t> cut = seisdata::testing::sac_bytes(wave(10));
+  cut.resize(cut.size() - 1);
+  write_file(dir.file("cut.sac"), cut);
+  write_file(dir.file("text.txt"), std::string("hello, this is not a seismogram\n"));
+  write_file(dir.file("empty"), std::string());
+  std::string mseed = read_text(TEST_MSEED);
+  write_file(dir.file("cut.mseed"), mseed.substr(0, 5000));
+  const std::vector<std::string> before = list_dir(dir.path());
+  const struct {
+    const char* file;
+    const char* message;
+  } cases[] = {
+      {"nan.sac", "seis2rec: nan.sac: SAC: NaN sample at index 4 (counting from 0)\n"},
+      {"cut.sac", "seis2rec: cut.sac: SAC: sample count 10 needs 672 bytes, the file has 671\n"},
+      {"text.txt", "seis2rec: text.txt: neither SAC nor miniSEED data\n"},
+      {"empty", "seis2rec: empty: empty file\n"},
+      {"cut.mseed", "seis2rec: cut.mseed: miniSEED: file ends inside a record (record at byte offset 4608)\n"},
+      {"missing", "seis2rec: missing: cannot open: No such file or directory\n"},
+  };
+  for (const auto& c : cases) {
+    const auto o = run(dir.path(), kSeis2rec + " good.sac " + c.file);
+    EXPECT_EQ(o.status, 1) << c.file;
+    EXPECT_EQ(o.err, c.message);
+    EXPECT_EQ(o.out, "");
+  }
+  EXPECT_EQ(list_dir(dir.path()), before);
+  EXPECT_EQ(run(dir.path(), kSeis2rec + " --window 5 good.sac").status, 2);
+}
+
+}  // namespace

@@ -1,0 +1,96 @@
+// Seismic data in: SAC and miniSEED files read into evenly sampled traces of
+// 32-bit samples, and traces written as fixed-column records for tracel.
+//
+// Readers return false with a one-line message that names the file; what
+// the reader decided on the way (gaps, rounding, skipped channels) goes to
+// `notes`, one line each, for the caller to show.
+#ifndef SEISDATA_H
+#define SEISDATA_H
+
+#include <cstddef>
+#include <cstdint>
+#include <string>
+#include <vector>
+
+namespace seisdata {
+
+// One contiguous, evenly sampled trace.
+struct Trace {
+  std::string network, station, location, channel;  // identifier parts
+  std::int64_t start_us = 0;     // time of the first sample, microseconds since 1970 UTC
+  double rate = 0;               // samples per second
+  float dt = 0;                  // sampling interval in seconds, as tracel uses it
+  std::vector<float> samples;
+  std::string source;            // the file read
+  std::string format;            // "miniSEED Steim-2", "SAC big-endian", ...
+  std::string note;              // what changed in the samples, empty when nothing
+
+  std::string id() const;        // NET.STA.LOC.CHA
+};
+
+enum class FileKind { sac, mseed, other };
+
+// What a file's first bytes say it is.
+FileKind detect_kind(const std::uint8_t* data, std::size_t size);
+
+// SAC binary, either byte order, held in memory; `path` names the file in
+// messages.  Only evenly sampled time series of header version 6.
+bool read_sac(const std::string& path, const std::uint8_t* data, std::size_t size, Trace& trace,
+              std::string& error);
+
+// miniSEED held in memory: every contiguous trace of every channel, gaps
+// and overlaps splitting them (reported in `notes`); channels in order of
+// identifier, the traces of a channel in order of time.
+bool read_mseed(const std::string& path, const std::uint8_t* data, std::size_t size,
+                std::vector<Trace>& traces, std::vector<std::string>& notes, std::string& error);
+
+// Reads a SAC or miniSEED file; anything else is refused.
+bool read_data_file(const std::string& path, std::vector<Trace>& traces,
+                    std::vector<std::string>& notes, std::string& error);
+
+// Whole file into memory.
+bool read_bytes(const std::string& path, std::vector<std::uint8_t>& bytes, std::string& error);
+
+// Keeps the traces whose NET.STA.LOC.CHA matches one of the glob patterns
+// (all when there are none).
+std::vector<Trace> select_traces(std::vector<Trace> traces, const std::vector<std::string>& patterns);
+
+// ISO 8601 UTC with microseconds: 2010-02-27T06:50:00.069539Z.
+std::string iso_time(std::int64_t us);
+
+// Part of a trace: samples [first, first + count), with its own start time.
+Trace slice(const Trace& trace, std::size_t first, std::size_t count);
+
+// The samples from `start` to `end` seconds after the trace's start, both
+// included.  False when no sample lies in the window.
+bool window(const Trace& trace, double start, double end, Trace& out);
+
+// ---- Records for tracel ----
+
+constexpr std::size_t kMaxRecordSamples = 99999;  // the 5-column count field
+constexpr std::size_t kRecordNameWidth = 20;       // what tracel's prompt takes
+constexpr std::size_t kHeaderWidth = 72;           // header lines 1-3
+constexpr int kIntervalWidth = 15;                 // count line columns 21-35
+constexpr int kSampleWidth = 16;                   // sample columns
+constexpr int kSamplesPerLine = 5;
+
+// The shortest decimal with a decimal point that reads back as exactly `v`
+// (E exponent when shorter); at most 15 characters for any finite float.
+std::string format_float(float v);
+
+// The record text of a trace of at most kMaxRecordSamples samples.  False
+// (with the reason) when the trace cannot be written exactly.
+bool format_record(const Trace& trace, std::string& text, std::string& error);
+
+// Writes a record's text to `path` through a temporary file in the same
+// directory renamed into place: a failure leaves no partial file.
+bool write_record(const std::string& path, const std::string& text, std::string& error);
+
+// The default record name NET.STA.LOC.CHA.rec, with "-N" before ".rec" for
+// the Nth of several; characters other than letters, digits, '-' and '_' in
+// the identifier become '_'.
+std::string record_name(const Trace& trace, int number);
+
+}  // namespace seisdata
+
+#endif

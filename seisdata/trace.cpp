@@ -1,0 +1,127 @@
+// Traces: identifiers, times, parts, selection, and reading a data file.
+#include <cerrno>
+#include <chrono>
+#include <algorithm>
+#include <cmath>
+#include <cstdio>
+#include <cstring>
+#include <fnmatch.h>
+#include <memory>
+
+#include "seisdata.h"
+
+namespace seisdata {
+
+std::string Trace::id() const { return network + "." + station + "." + location + "." + channel; }
+
+std::string iso_time(std::int64_t us) {
+  using namespace std::chrono;
+  const sys_time<microseconds> t{microseconds{us}};
+  const sys_days day = floor<days>(t);
+  const year_month_day ymd{day};
+  const hh_mm_ss<microseconds> hms{t - day};
+  char text[64];
+  std::snprintf(text, sizeof text, "%04d-%02u-%02uT%02d:%02d:%02d.%06lldZ", static_cast<int>(ymd.year()),
+                static_cast<unsigned>(ymd.month()), static_cast<unsigned>(ymd.day()),
+                static_cast<int>(hms.hours().count()), static_cast<int>(hms.minutes().count()),
+                static_cast<int>(hms.seconds().count()),
+                static_cast<long long>(hms.subseconds().count()));
+  return text;
+}
+
+Trace slice(const Trace& trace, std::size_t first, std::size_t count) {
+  Trace part;
+  part.network = trace.network;
+  part.station = trace.station;
+  part.location = trace.location;
+  part.channel = trace.channel;
+  part.rate = trace.rate;
+  part.dt = trace.dt;
+  part.source = trace.source;
+  part.format = trace.format;
+  part.note = trace.note;
+  part.start_us = trace.start_us + std::llround(static_cast<double>(first) / trace.rate * 1e6);
+  part.samples.assign(trace.samples.begin() + static_cast<std::ptrdiff_t>(first),
+                      trace.samples.begin() + static_cast<std::ptrdiff_t>(first + count));
+  return part;
+}
+
+bool window(const Trace& trace, double start, double end, Trace& out) {
+  // Sample i lies at i / rate seconds; the first and last inside [start, end],
+  // with a ten-thousandth of an interval to spare for a rate that is the
+  // reciprocal of a rounded interval (1 / 0.05f is 19.9999997 Hz).
+  constexpr double kSlack = 1e-4;
+  const double n = static_cast<double>(trace.samples.size());
+  const double first = std::max(0.0, std::ceil(start * trace.rate - kSlack));
+  const double last = std::min(n - 1, std::floor(end * trace.rate + kSlack));
+  if (!(first <= last)) return false;
+  out = slice(trace, static_cast<std::size_t>(first), static_cast<std::size_t>(last - first) + 1);
+  return true;
+}
+
+std::vector<Trace> select_traces(std::vector<Trace> traces, const std::vector<std::string>& patterns) {
+  if (patterns.empty()) return traces;
+  std::vector<Trace> kept;
+  for (Trace& t : traces) {
+    const std::string id = t.id();
+    for (const std::string& p : patterns) {
+      if (fnmatch(p.c_str(), id.c_str(), 0) == 0) {
+        kept.push_back(std::move(t));
+        break;
+      }
+    }
+  }
+  return kept;
+}
+
+namespace {
+
+struct FileCloser {
+  void operator()(std::FILE* f) const { std::fclose(f); }
+};
+
+}  // namespace
+
+bool read_bytes(const std::string& path, std::vector<std::uint8_t>& bytes, std::string& error) {
+  std::unique_ptr<std::FILE, FileCloser> file(std::fopen(path.c_str(), "rb"));
+  if (!file) {
+    error = path + ": cannot open: " + std::strerror(errno);
+    return false;
+  }
+  bytes.clear();
+  std::uint8_t buffer[1 << 16];
+  std::size_t got = 0;
+  while ((got = std::fread(buffer, 1, sizeof buffer, file.get())) > 0)
+    bytes.insert(bytes.end(), buffer, buffer + got);
+  if (std::ferror(file.get())) {
+    error = path + ": read error: " + std::strerror(errno);
+    return false;
+  }
+  return true;
+}
+
+bool read_data_file(const std::string& path, std::vector<Trace>& traces,
+                    std::vector<std::string>& notes, std::string& error) {
+  std::vector<std::uint8_t> bytes;
+  if (!read_bytes(path, bytes, error)) return false;
+  if (bytes.empty()) {
+    error = path + ": empty file";
+    return false;
+  }
+  switch (detect_kind(bytes.data(), bytes.size())) {
+    case FileKind::sac: {
+      Trace t;
+      if (!read_sac(path, bytes.data(), bytes.size(), t, error)) return false;
+      traces.push_back(std::move(t));
+      return true;
+    }
+    case FileKind::mseed:
+      return read_mseed(path, bytes.data(), bytes.size(), traces, notes, error);
+    case FileKind::other:
+      break;
+  }
+  error = path + ": neither SAC nor miniSEED data";
+  return false;
+}
+
+}  // namespace seisdata

@@ -1,0 +1,90 @@
+// seisfig run as a user runs it: the plot file byte for byte against
+// tracel's, the default title, pages, and bad input.
+#include <gtest/gtest.h>
+
+#include <cmath>
+
+#include "support.h"
+#include "test_support.h"
+
+namespace {
+
+using seisdata::testing::list_dir;
+using seisdata::testing::read_text;
+using seisdata::testing::run;
+using seisdata::testing::write_file;
+
+const std::string kSeisfig = SEISFIG;
+
+seisdata::testing::SacSpec wave(std::size_t n, const std::string& station) {
+  seisdata::testing::SacSpec s;
+  s.station = station;
+  for (std::size_t i = 0; i < n; ++i)
+    s.samples.push_back(std::round(800.0f * std::sin(0.02f * static_cast<float>(i)) * std::exp(-0.001f * i)));
+  return s;
+}
+
+std::size_t count(const std::string& text, const std::string& what) {
+  std::size_t n = 0;
+  for (std::size_t at = text.find(what); at != std::string::npos; at = text.find(what, at + 1)) ++n;
+  return n;
+}
+
+TEST(Seisfig, PlotFileIsTracelsForRecordSacAndMiniseed) {
+  zarvo::testing::ScratchDir dir;
+  write_file(dir.file("w.sac"), seisdata::testing::sac_bytes(wave(5000, "TEST")));
+  ASSERT_EQ(run(dir.path(), std::string(SAC2MSEED) + " -s 1 -e 11 -o w.mseed w.sac").status, 0);
+  ASSERT_EQ(run(dir.path(), std::string(SEIS2REC) + " w.sac -o w.rec").status, 0);
+  auto o = run(dir.path(), std::string("echo w.rec | ") + TRACEL);
+  ASSERT_EQ(o.status, 0) << o.err;
+  const std::string tracel_plot = read_text(dir.file("pltfil"));
+  for (const char* input : {"w.rec", "w.sac", "w.mseed"}) {
+    o = run(dir.path(), kSeisfig + " --title ' ' --plotfile p.plt " + input + " -o w.svg");
+    ASSERT_EQ(o.status, 0) << input << ": " << o.err;
+    EXPECT_EQ(o.err, "");
+    EXPECT_TRUE(read_text(dir.file("p.plt")) == tracel_plot) << input;
+    EXPECT_EQ(count(read_text(dir.file("w.svg")), "<svg"), 1u);
+  }
+}
+
+TEST(Seisfig, DefaultTitlesPagesAndNoTemporaryFiles) {
+  zarvo::testing::ScratchDir dir;
+  write_file(dir.file("a.sac"), seisdata::testing::sac_bytes(wave(300, "A")));
+  write_file(dir.file("b.sac"), seisdata::testing::sac_bytes(wave(400, "B")));
+  auto o = run(dir.path(), kSeisfig + " a.sac b.sac -o f.png --dpi 50");
+  ASSERT_EQ(o.status, 0) << o.err;
+  EXPECT_EQ(o.out, "");
+  EXPECT_EQ(list_dir(dir.path()), (std::vector<std::string>{"a.sac", "b.sac", "f-1.png", "f-2.png"}));
+  EXPECT_EQ(read_text(dir.file("f-1.png")).substr(1, 3), "PNG");
+
+  o = run(dir.path(), kSeisfig + " a.sac b.sac --plotfile two.plt -o f.pdf");
+  ASSERT_EQ(o.status, 0) << o.err;
+  const std::string plot = read_text(dir.file("two.plt"));
+  EXPECT_EQ(count(plot, "XX.A.00.BHZ 2024-02-29T12:30:15.250000Z"), 1u);
+  EXPECT_EQ(count(plot, "XX.B.00.BHZ 2024-02-29T12:30:15.250000Z"), 1u);
+  EXPECT_EQ(count(read_text(dir.file("f.pdf")), "/Type /Page %"), 2u);
+
+  ASSERT_EQ(run(dir.path(), std::string(SEIS2REC) + " a.sac -o a.rec").status, 0);
+  o = run(dir.path(), kSeisfig + " a.rec --plotfile r.plt --title 'my title' -o r.svg");
+  ASSERT_EQ(o.status, 0) << o.err;
+  EXPECT_EQ(count(read_text(dir.file("r.plt")), "my title"), 1u);
+}
+
+TEST(Seisfig, BadInputAndUsage) {
+  zarvo::testing::ScratchDir dir;
+  write_file(dir.file("text.txt"), std::string("not a seismogram\n"));
+  std::string mseed = read_text(TEST_MSEED);
+  write_file(dir.file("cut.mseed"), mseed.substr(0, 5000));
+  auto o = run(dir.path(), kSeisfig + " text.txt -o x.png");
+  EXPECT_EQ(o.status, 1);
+  EXPECT_EQ(o.err, "seisfig: text.txt: neither SAC, miniSEED nor a record: text.txt:2: file ends before "
+                   "header line 2\n");
+  o = run(dir.path(), kSeisfig + " cut.mseed -o x.png");
+  EXPECT_EQ(o.status, 1);
+  EXPECT_EQ(o.err, "seisfig: cut.mseed: miniSEED: file ends inside a record (record at byte offset 4608)\n");
+  EXPECT_EQ(run(dir.path(), kSeisfig + " cut.mseed -o x.gif").status, 2);
+  EXPECT_EQ(run(dir.path(), kSeisfig + " cut.mseed --plotfile " + std::string(81, 'p') + " -o x.png").status, 2);
+  EXPECT_EQ(list_dir(dir.path()), (std::vector<std::string>{"cut.mseed", "text.txt"}));
+}
+
+}  // namespace
