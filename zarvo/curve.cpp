@@ -44,21 +44,22 @@ struct Axes {
   Series y;
   float x0;
   float y0;
-  const Frame& f;
+  const Frame f;  // a copy: the pen buffer's byte stores cannot alias it
 
   double px(float u) const { return axis_position(u, x0, f.sx, f.xo); }
   double py(float v) const { return axis_position(v, y0, f.sy, f.yo); }
 };
 
 void solid_line(int32_t n, Axes& a) {
+  PenBuffer pen;
   int16_t lx = plot_unit(a.px(a.x.at(0)));
   int16_t ly = plot_unit(a.py(a.y.at(0)));
-  draw('m', lx, ly);
+  pen.draw('m', lx, ly);
   for (int32_t i = 1; i < n; ++i) {
     const int16_t ix = plot_unit(a.px(a.x.at(i)));
     const int16_t iy = plot_unit(a.py(a.y.at(i)));
     if (ix == lx && iy == ly) continue;
-    draw('d', ix, iy);
+    pen.draw('d', ix, iy);
     lx = ix;
     ly = iy;
   }
@@ -81,10 +82,10 @@ class Dasher {
   };
 
  public:
-  Dasher(float dash, float gap) : dash_(dash), gap_(gap), remaining_(dash) {}
+  Dasher(float dash, float gap, PenBuffer& pen) : pen_(pen), dash_(dash), gap_(gap), remaining_(dash) {}
 
   void start(float tx, float ty) {
-    draw('m', plot_unit(tx), plot_unit(ty));
+    pen_.draw('m', plot_unit(tx), plot_unit(ty));
     px_ = tx;
     py_ = ty;
   }
@@ -152,11 +153,12 @@ class Dasher {
 
   // Writes a draw (dash) or a move (gap) to (x, y) and makes it P.
   void pen_to(float x, float y) {
-    draw(in_dash_ ? 'd' : 'm', plot_unit(x), plot_unit(y));
+    pen_.draw(in_dash_ ? 'd' : 'm', plot_unit(x), plot_unit(y));
     px_ = x;
     py_ = y;
   }
 
+  PenBuffer& pen_;
   float dash_;
   float gap_;
   float remaining_;
@@ -168,7 +170,8 @@ class Dasher {
 void dashed_line(int32_t n, Axes& a, const float* para) {
   const float dash = para[p::kDash] > 0.0f ? kDashUnit * para[p::kDash] : kDashUnit;
   const float gap = para[p::kGap] > 0.0f ? kDashUnit * para[p::kGap] : kDefaultGap;
-  Dasher dasher(dash, gap);
+  PenBuffer pen;
+  Dasher dasher(dash, gap, pen);
   float tx = static_cast<float>(a.px(a.x.at(0)));
   float ty = static_cast<float>(a.py(a.y.at(0)));
   dasher.start(tx, ty);
