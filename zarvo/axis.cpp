@@ -10,6 +10,7 @@ namespace {
 
 constexpr int32_t kOk = 0;
 constexpr int32_t kFail = -1;
+constexpr int32_t kNoSimpleValue = -2;  // fint found no value: the spread is below resolution
 constexpr double kRangeFraction = 9.0;  // ends move outward by at most range/9
 constexpr float kTickMultipliers[] = {1.0f, 2.0f, 5.0f, 10.0f};
 
@@ -27,7 +28,8 @@ Extent flat_extent(float c) {
 }
 
 // Moves the extent's ends outward to the simplest values within a ninth of
-// the range, after widening by half a marker.
+// the range, after widening by half a marker.  Fails (kFail) when the ninth
+// underflows to 0 and with kNoSimpleValue when fint finds no value.
 int32_t simple_ends(Extent e, float marker, float len, float* lo, float* hi) {
   const float r = e.mx - e.mn;
   const float m = static_cast<float>(static_cast<double>(r) / kRangeFraction);
@@ -43,8 +45,8 @@ int32_t simple_ends(Extent e, float marker, float len, float* lo, float* hi) {
 
   float top = 0.0f;
   float neg_bottom = 0.0f;
-  if (fint(hi_wide, hi_wide + m, &top) != kOk) return kFail;
-  if (fint(-lo_wide, m - lo_wide, &neg_bottom) != kOk) return kFail;
+  if (fint(hi_wide, hi_wide + m, &top) != kOk) return kNoSimpleValue;
+  if (fint(-lo_wide, m - lo_wide, &neg_bottom) != kOk) return kNoSimpleValue;
   *hi = top;
   *lo = static_cast<float>(-1.0 * static_cast<double>(neg_bottom));
   return kOk;
@@ -54,13 +56,20 @@ int32_t simple_ends(Extent e, float marker, float len, float* lo, float* hi) {
 
 int32_t fmag(double x, float* e) {
   const float xs = static_cast<float>(x);
+  if (!std::isfinite(xs)) return kFail;
   if (xs == 0.0f) {
     *e = 0.0f;
     return kOk;
   }
   const float a = std::fabs(xs);
   float p = 1.0f;
-  while (p < a) p = static_cast<float>(static_cast<double>(p) * 10.0);
+  while (p < a) {
+    // 1e38 is the largest power of ten in single precision: the next one
+    // would be infinite and never come down again.
+    const auto next = static_cast<float>(static_cast<double>(p) * 10.0);
+    if (!std::isfinite(next)) break;
+    p = next;
+  }
   while (p > a) p = static_cast<float>(static_cast<double>(p) * 0.1);
   *e = p;
   return kOk;
@@ -72,7 +81,9 @@ int32_t fint(double a, double b, float* out) {
   if (!std::isfinite(as) || !std::isfinite(bs) || !(as < bs)) return kFail;
 
   float e = 0.0f;
-  fmag(static_cast<float>(static_cast<double>(std::fabs(as)) + static_cast<double>(std::fabs(bs))), &e);
+  if (fmag(static_cast<float>(static_cast<double>(std::fabs(as)) + static_cast<double>(std::fabs(bs))), &e) != kOk) {
+    return kFail;
+  }
   float w = static_cast<float>(-10.0 * static_cast<double>(e));
   float s = static_cast<float>(10.0 * static_cast<double>(e));
   if (!std::isfinite(w) || !std::isfinite(s)) return kFail;
@@ -105,12 +116,16 @@ int32_t axmi(int32_t n, const float* v, float* lo, float* hi, const float* len, 
   if (!finite) return kFail;
 
   const float marker = para[p::kMarkerSize];
-  if (e.mn == e.mx) return simple_ends(flat_extent(e.mx), marker, *len, lo, hi);
-  if (simple_ends(e, marker, *len, lo, hi) == kOk) return kOk;
+  const auto scaled_as_flat = [&](float c) {
+    return simple_ends(flat_extent(c), marker, *len, lo, hi) == kOk ? kOk : kFail;
+  };
+  if (e.mn == e.mx) return scaled_as_flat(e.mx);
+  const int32_t status = simple_ends(e, marker, *len, lo, hi);
+  if (status != kNoSimpleValue) return status;
   // A spread of a few units of the values' resolution leaves no simple
   // value between the ends: scale such data as flat.
-  if (e.mn >= 0.0f) return simple_ends(flat_extent(e.mx), marker, *len, lo, hi);
-  if (e.mx <= 0.0f) return simple_ends(flat_extent(e.mn), marker, *len, lo, hi);
+  if (e.mn >= 0.0f) return scaled_as_flat(e.mx);
+  if (e.mx <= 0.0f) return scaled_as_flat(e.mn);
   return kFail;
 }
 
@@ -125,7 +140,7 @@ int32_t grid(const float* a, const float* b, float* first, float* step) {
   if (fint(lo, hi, &f) != kOk) return kFail;
   const float d = static_cast<float>((hi - lo) / 3.0);
   float e = 0.0f;
-  fmag(d, &e);
+  if (fmag(d, &e) != kOk) return kFail;
 
   float interval = e;
   for (float t : kTickMultipliers) {

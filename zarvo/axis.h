@@ -7,7 +7,8 @@
 
 namespace zarvo {
 
-// Largest power of ten not above |x| (0 for 0), in single precision.
+// Largest power of ten not above |x| (0 for 0), in single precision; at
+// most 1e38.  Fails, storing nothing, for a value that is not finite.
 int32_t fmag(double x, float* e);
 
 // The simplest decimal value in [a, b), found on the coarsest stride.
@@ -16,8 +17,10 @@ int32_t fmag(double x, float* e);
 int32_t fint(double a, double b, float* out);
 
 // Axis range lo..hi with simple decimal ends for the n values v, widened by
-// half a marker (para(14)) on a frame of *len inches.  Fails, leaving lo and
-// hi unchanged, for non-finite data or a range whose ninth underflows.
+// half a marker (para(14)) on a frame of *len inches.  A spread too small
+// for a simple value between its ends is scaled as flat data.  Fails,
+// leaving lo and hi unchanged, for non-finite data, a range whose ninth
+// underflows, or ends too large for single precision.
 int32_t axmi(int32_t n, const float* v, float* lo, float* hi, const float* len, const float* para);
 
 // Tick interval (1, 2 or 5 times a power of ten, at most a third of the

@@ -44,21 +44,22 @@ struct Axes {
   Series y;
   float x0;
   float y0;
-  const Frame& f;
+  const Frame f;  // a copy: the pen buffer's byte stores cannot alias it
 
   double px(float u) const { return axis_position(u, x0, f.sx, f.xo); }
   double py(float v) const { return axis_position(v, y0, f.sy, f.yo); }
 };
 
 void solid_line(int32_t n, Axes& a) {
+  PenBuffer pen;
   int16_t lx = plot_unit(a.px(a.x.at(0)));
   int16_t ly = plot_unit(a.py(a.y.at(0)));
-  draw('m', lx, ly);
+  pen.draw('m', lx, ly);
   for (int32_t i = 1; i < n; ++i) {
     const int16_t ix = plot_unit(a.px(a.x.at(i)));
     const int16_t iy = plot_unit(a.py(a.y.at(i)));
     if (ix == lx && iy == ly) continue;
-    draw('d', ix, iy);
+    pen.draw('d', ix, iy);
     lx = ix;
     ly = iy;
   }
@@ -74,52 +75,90 @@ float length(float dx, float dy) {
 
 // A dashed line whose pattern runs on continuously along the curve.
 class Dasher {
+  struct Cut {
+    float x;
+    float y;
+    bool in_place(float px, float py) const { return x == px && y == py; }
+  };
+
  public:
-  Dasher(float dash, float gap) : dash_(dash), gap_(gap), remaining_(dash) {}
+  Dasher(float dash, float gap, PenBuffer& pen) : pen_(pen), dash_(dash), gap_(gap), remaining_(dash) {}
 
   void start(float tx, float ty) {
-    draw('m', plot_unit(tx), plot_unit(ty));
+    pen_.draw('m', plot_unit(tx), plot_unit(ty));
     px_ = tx;
     py_ = ty;
   }
 
-  // Extends the line to the point (tx, ty), cutting dashes and gaps.
+  // Extends the line to the point (tx, ty), cutting dashes and gaps.  Every
+  // cut is written and switches the state, also when its position rounds
+  // back onto the pen's.
   void to(float tx, float ty) {
     float dx = tx - px_;
     float dy = ty - py_;
     float d = length(dx, dy);
-    while (d >= remaining_) {
-      float qx = px_;
-      float qy = py_;
-      if (std::fabs(static_cast<double>(dx)) > kVerticalRatio * std::fabs(static_cast<double>(dy))) {
-        const float m = dy / dx;
-        const float signed_r = sign(dx) * remaining_;
-        const float m2 = m * m;
-        const float step = static_cast<float>(static_cast<double>(signed_r) / std::sqrt(1.0 + static_cast<double>(m2)));
-        qx = px_ + step;
-        qy = py_ + (qx - px_) * m;
-      } else {
-        qy = py_ + sign(dy) * remaining_;
+    bool along = false;              // cutting along the segment's direction
+    bool whole_cut_in_place = false;  // the last cut, a whole dash or gap, left P
+    for (bool first = true; d >= remaining_; first = false) {
+      Cut q = along ? cut_along(dx, dy, d) : cut(dx, dy);
+      if (q.in_place(px_, py_) && (along || whole_cut_in_place)) {
+        // A whole dash and a whole gap in place would bring back an earlier
+        // state for ever: the slope step is below the resolution of P.  The
+        // rest of the segment is cut along its direction instead.
+        if (!along) {
+          along = true;
+          q = cut_along(dx, dy, d);
+        }
+        // Not even that moves P: the pattern is finer than the resolution
+        // here.  It stalls; the rest of the segment keeps the current state.
+        if (q.in_place(px_, py_)) {
+          pen_to(tx, ty);
+          return;
+        }
       }
-      if (qx == px_ && qy == py_) break;  // the cut no longer moves the pen
-      draw(in_dash_ ? 'd' : 'm', plot_unit(qx), plot_unit(qy));
+      whole_cut_in_place = q.in_place(px_, py_) && !first;
+      pen_to(q.x, q.y);
       in_dash_ = !in_dash_;
       remaining_ = in_dash_ ? dash_ : gap_;
-      px_ = qx;
-      py_ = qy;
       dx = tx - px_;
       dy = ty - py_;
       d = length(dx, dy);
     }
     if (d > 0.0f) {
-      draw(in_dash_ ? 'd' : 'm', plot_unit(tx), plot_unit(ty));
+      pen_to(tx, ty);
       remaining_ = remaining_ - d;
-      px_ = tx;
-      py_ = ty;
     }
   }
 
  private:
+  // The point at distance R from P towards P + (dx, dy): from the slope,
+  // or along y for a segment whose |dx| is at most 1e-4 |dy|.
+  Cut cut(float dx, float dy) const {
+    if (std::fabs(static_cast<double>(dx)) > kVerticalRatio * std::fabs(static_cast<double>(dy))) {
+      const float m = dy / dx;
+      const float signed_r = sign(dx) * remaining_;
+      const float m2 = m * m;
+      const float step = static_cast<float>(static_cast<double>(signed_r) / std::sqrt(1.0 + static_cast<double>(m2)));
+      const float qx = px_ + step;
+      return {qx, py_ + (qx - px_) * m};
+    }
+    return {px_, py_ + sign(dy) * remaining_};
+  }
+
+  // The same point from the unit direction (dx, dy) / d, in double.
+  Cut cut_along(float dx, float dy, float d) const {
+    const double r = static_cast<double>(remaining_) / static_cast<double>(d);
+    return {static_cast<float>(px_ + r * static_cast<double>(dx)), static_cast<float>(py_ + r * static_cast<double>(dy))};
+  }
+
+  // Writes a draw (dash) or a move (gap) to (x, y) and makes it P.
+  void pen_to(float x, float y) {
+    pen_.draw(in_dash_ ? 'd' : 'm', plot_unit(x), plot_unit(y));
+    px_ = x;
+    py_ = y;
+  }
+
+  PenBuffer& pen_;
   float dash_;
   float gap_;
   float remaining_;
@@ -131,7 +170,8 @@ class Dasher {
 void dashed_line(int32_t n, Axes& a, const float* para) {
   const float dash = para[p::kDash] > 0.0f ? kDashUnit * para[p::kDash] : kDashUnit;
   const float gap = para[p::kGap] > 0.0f ? kDashUnit * para[p::kGap] : kDefaultGap;
-  Dasher dasher(dash, gap);
+  PenBuffer pen;
+  Dasher dasher(dash, gap, pen);
   float tx = static_cast<float>(a.px(a.x.at(0)));
   float ty = static_cast<float>(a.py(a.y.at(0)));
   dasher.start(tx, ty);

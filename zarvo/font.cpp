@@ -3,8 +3,8 @@
 // A font file is untrusted input.  The reader takes what the format allows
 // and refuses the whole font, with a message and font 0 in its place, when
 // the file is not sound:
-//   - a header that cannot be read as "%d %d %f", a height below 1 or a
-//     width scale that is not a finite number;
+//   - a header that cannot be read as "%d %d %f", an integer beyond 32 bits,
+//     a height outside 1..1000 or a width scale that is not a finite number;
 //   - a pair count below 1 or above 176;
 //   - a stream that ends inside an entry (after its glyph number field and
 //     before its last pair);
@@ -12,7 +12,9 @@
 // Entries with a glyph number of 512 or more are read and skipped: the
 // slots end at 511.  A partly read font is owned by unique_ptrs and freed
 // on every way out.
+#include <cctype>
 #include <cmath>
+#include <cstdint>
 #include <cstdio>
 #include <cstdlib>
 #include <memory>
@@ -39,6 +41,9 @@ constexpr const char kTruncated[] = "Font file ends inside a glyph entry, defaul
 constexpr const char kNoUndefined[] = "Font file has no glyph 511, default font used.";
 
 constexpr int kLastSlot = kGlyphSlots - 1;  // 511, the undefined glyph
+// Glyph coordinates span at most 255 units (one character each), so a
+// nominal height far above that describes no real font.
+constexpr int32_t kMaxHeight = 1000;
 constexpr int kCoordinateBase = 'R';
 
 // Pairs before which an entry's line break stands: 32 pairs fill the first
@@ -54,10 +59,13 @@ class Reader {
 
   // Reads the whole file into `font`; returns nullptr or a refusal message.
   const char* read(Font& font) {
-    if (std::fscanf(in_, "%d %d %f", &font.height, &font.extra, &font.width_scale) != 3) {
+    if (!header_integer(font.height) || !header_integer(font.extra) ||
+        std::fscanf(in_, "%f", &font.width_scale) != 1) {
       return kBadHeader;
     }
-    if (font.height < 1 || !std::isfinite(font.width_scale)) return kBadHeader;
+    if (font.height < 1 || font.height > kMaxHeight || !std::isfinite(font.width_scale)) {
+      return kBadHeader;
+    }
 
     std::array<std::unique_ptr<Glyph>, kGlyphSlots> slots;
     for (int number = scanint(5, in_); number > 0; number = scanint(5, in_)) {
@@ -104,6 +112,27 @@ class Reader {
   }
 
  private:
+  // One header integer as "%d" reads it (blanks, a sign, digits up to the
+  // first other character, which stays unread); false without digits or
+  // for a value beyond 32 bits.
+  bool header_integer(int32_t& value) {
+    int c = std::getc(in_);
+    while (c != EOF && std::isspace(c)) c = std::getc(in_);
+    const bool negative = c == '-';
+    if (c == '-' || c == '+') c = std::getc(in_);
+    if (c == EOF || !std::isdigit(c)) return false;
+    constexpr int64_t kBeyond = int64_t{INT32_MAX} + 2;  // above every 32-bit magnitude
+    int64_t magnitude = 0;
+    for (; c != EOF && std::isdigit(c); c = std::getc(in_)) {
+      if (magnitude < kBeyond) magnitude = magnitude * 10 + (c - '0');
+    }
+    if (c != EOF) std::ungetc(c, in_);
+    const int64_t v = negative ? -magnitude : magnitude;
+    if (v < INT32_MIN || v > INT32_MAX) return false;
+    value = static_cast<int32_t>(v);
+    return true;
+  }
+
   // One coordinate character, its code minus that of "R"; false at the end.
   bool coordinate(int16_t& value) {
     const int c = std::getc(in_);

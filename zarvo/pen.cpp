@@ -18,6 +18,12 @@ void draw(int command, int32_t x, int32_t y) {
   vputh(y, lib.plotfile);
 }
 
+void PenBuffer::flush() {
+  if (used_ == 0) return;
+  putbytes(bytes_, used_, lib.plotfile);
+  used_ = 0;
+}
+
 void convert(float x, float y, int16_t& ix, int16_t& iy, const float* para) {
   const float sx = axis_scale(para[p::kXLeft], para[p::kXRight], para[p::kWidth]);
   const float sy = axis_scale(para[p::kYBottom], para[p::kYTop], para[p::kHeight]);

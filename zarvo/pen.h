@@ -3,8 +3,11 @@
 #define ZARVO_PEN_H
 
 #include <cmath>
+#include <cstddef>
 #include <cstdint>
 #include <limits>
+
+#include "writers.h"
 
 namespace zarvo {
 
@@ -51,6 +54,33 @@ inline float axis_scale(float start, float end, float inches) {
 // Writes a move ('m') or draw ('d') command to (x, y); the command's low
 // 8 bits and the coordinates' low 16 bits are written.
 void draw(int command, int32_t x, int32_t y);
+
+// Move and draw commands gathered for block writes of the plot file, so a
+// long curve costs no stream call per command.  The bytes are those draw
+// writes; they reach the file at flush, when the buffer fills, and on
+// destruction, so nothing else may be written to the plot file meanwhile.
+class PenBuffer {
+ public:
+  PenBuffer() = default;
+  PenBuffer(const PenBuffer&) = delete;
+  PenBuffer& operator=(const PenBuffer&) = delete;
+  ~PenBuffer() { flush(); }
+
+  void draw(int command, int32_t x, int32_t y) {
+    if (used_ + kCommandBytes > sizeof bytes_) flush();
+    uint8_t* out = bytes_ + used_;
+    out[0] = static_cast<uint8_t>(static_cast<unsigned>(command) & 0xFFu);
+    encode_h(x, out + 1);
+    encode_h(y, out + 3);
+    used_ += kCommandBytes;
+  }
+  void flush();
+
+ private:
+  static constexpr size_t kCommandBytes = 5;  // letter and two 16-bit operands
+  uint8_t bytes_[4095];                       // 819 commands
+  size_t used_ = 0;
+};
 
 // Converts the data point (x, y) to plot units with the ranges of `para`
 // and the frame corner of the current graph.

@@ -2,6 +2,7 @@
 
 #include <cstdio>
 #include <cstdlib>
+#include <cstring>
 
 #include "axis.h"
 #include "curve.h"
@@ -21,8 +22,15 @@ constexpr float kDefaultMarkerSize = 2.0f;
 constexpr int32_t kDefaultTextSize = 8;
 constexpr int kEraseCommand = 'e';
 
-void set_plotfile_name(const char* name) {
-  std::snprintf(lib.plotfile_name, sizeof lib.plotfile_name, "%.*s", kPlotNameMax, name);
+// Takes `name` as the plot file name.  A longer name than the library
+// holds is refused with a message: cut short it would name another file.
+bool set_plotfile_name(const char* name) {
+  if (std::strlen(name) > static_cast<size_t>(kPlotNameMax)) {
+    std::fprintf(stderr, "Zarvo: plotfile name longer than %d characters: %s\n", kPlotNameMax, name);
+    return false;
+  }
+  std::snprintf(lib.plotfile_name, sizeof lib.plotfile_name, "%s", name);
+  return true;
 }
 
 // Makes the range of a start-and-increment axis exactly the span of its
@@ -111,7 +119,7 @@ bool open_plotfile(float* para) {
 int32_t plot(int32_t n, const float* x, const float* y, const char* xlabel, const char* ylabel,
              const char* title, float* para) {
   if (para[p::kOpen] < 0.0f) {
-    set_plotfile_name(title);
+    if (!set_plotfile_name(title)) return -1;
     para[p::kOpen] = 0.0f;
     std::fprintf(stderr, "ZARVO: plotfile name set to %s\n", lib.plotfile_name);
     return 0;
@@ -119,7 +127,8 @@ int32_t plot(int32_t n, const float* x, const float* y, const char* xlabel, cons
 
   bool debug = false;
   if (para[p::kOpen] == 0.0f) {
-    if (const char* name = std::getenv("pltfil")) set_plotfile_name(name);
+    const char* name = std::getenv("pltfil");
+    if (name != nullptr && !set_plotfile_name(name)) return -1;
     debug = std::getenv("zarvo_debug") != nullptr;
   }
   const bool extended = para[p::kStyle] == 0.0f && para[p::kMarkerSize] < 0.0f;

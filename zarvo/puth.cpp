@@ -1,4 +1,4 @@
-// 16-bit byte writers and the single-byte writer.
+// 16-bit byte writers, the single-byte writer and the block writer.
 #include <cstdio>
 
 #include "writers.h"
@@ -19,11 +19,18 @@ int putbyte(int byte, std::FILE* stream) {
   return ferror_unlocked(stream);
 }
 
+int putbytes(const uint8_t* bytes, size_t count, std::FILE* stream) {
+  if (stream == nullptr) return kNoStream;
+  fwrite_unlocked(bytes, 1, count, stream);
+  return ferror_unlocked(stream);
+}
+
 int vputh(int32_t value, std::FILE* stream) {
   if (stream == nullptr) return kNoStream;
-  const auto v = static_cast<uint32_t>(value);
-  emit(v, stream);
-  emit(v >> 8, stream);
+  uint8_t le[2];
+  encode_h(value, le);
+  emit(le[0], stream);
+  emit(le[1], stream);
   return ferror_unlocked(stream);
 }
 

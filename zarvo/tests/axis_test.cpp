@@ -43,6 +43,32 @@ TEST(Fmag, PowerOfTenNotAboveMagnitude) {
   EXPECT_EQ(e, 0.0f);
 }
 
+TEST(Fmag, HugeAndNonFiniteMagnitudes) {
+  // The powers of ten as fmag reaches them, by ten-fold steps from 1.
+  float p37 = 1.0f;
+  for (int i = 0; i < 37; ++i) p37 = static_cast<float>(static_cast<double>(p37) * 10.0);
+  const auto p38 = static_cast<float>(static_cast<double>(p37) * 10.0);
+  float e = -1.0f;
+  for (const double x : {3.0e38, 1.5e38, -2.0e38}) {
+    SCOPED_TRACE(x);
+    ASSERT_EQ(fmag(x, &e), 0);
+    EXPECT_EQ(e, p38);
+  }
+  ASSERT_EQ(fmag(9.9e37, &e), 0);
+  EXPECT_EQ(e, p37);
+  e = -1.0f;
+  EXPECT_EQ(fmag(std::numeric_limits<double>::infinity(), &e), -1);
+  EXPECT_EQ(fmag(std::nan(""), &e), -1);
+  EXPECT_EQ(fmag(1e39, &e), -1);  // infinite in single precision
+  EXPECT_EQ(e, -1.0f);
+  float first = 0.0f;
+  float step = 0.0f;
+  float lo = 0.0f;
+  float hi = 3.0e38f;
+  EXPECT_EQ(grid(&lo, &hi, &first, &step), -1);  // caller-given ends
+  EXPECT_EQ(step, 0.0f);
+}
+
 TEST(Fint, SimplestValueInInterval) {
   float w = 0.0f;
   ASSERT_EQ(fint(0.35, 0.71, &w), 0);
@@ -153,6 +179,44 @@ TEST(Axmi, RangeWhoseNinthUnderflowsFails) {
   EXPECT_EQ(a.lo, 0.0f);
   EXPECT_EQ(a.hi, 0.0f);
   EXPECT_EQ(a.grid_status, -1);
+}
+
+TEST(Axmi, SubnormalSpreads) {
+  // Near 3e-41 a spread of 1 or 2 units has a ninth of 0: refused, not
+  // scaled as flat.  Nine units leave a ninth of one unit.
+  const float tiny = std::numeric_limits<float>::denorm_min();
+  const float base = 3e-41f;
+  for (const int units : {1, 2}) {
+    SCOPED_TRACE(units);
+    const Axis a = scale({base, base + static_cast<float>(units) * tiny});
+    EXPECT_EQ(a.range_status, -1);
+    EXPECT_EQ(a.lo, 0.0f);
+    EXPECT_EQ(a.hi, 0.0f);
+    EXPECT_EQ(a.grid_status, -1);
+  }
+  const Axis a = scale({base, base + 9.0f * tiny});
+  EXPECT_EQ(a.range_status, 0);
+  EXPECT_EQ(a.lo, base);
+  EXPECT_EQ(a.hi, 0x1.4ea8p-135f);
+  EXPECT_EQ(a.step, 2.0f * tiny);
+}
+
+TEST(Axmi, MagnitudesBeyondSinglePrecisionRangesAreRefused) {
+  // Each of these once kept fmag multiplying infinity by 0.1 for ever.
+  for (const std::vector<float>& v : std::vector<std::vector<float>>{
+           {1.0e38f}, {5.15e37f}, {-1.0e38f}, {0.0f, 3.0e37f, 6.0e37f}, {-3.4e38f, 3.4e38f}}) {
+    SCOPED_TRACE(v.front());
+    const Axis a = scale(v);
+    EXPECT_EQ(a.range_status, -1);
+    EXPECT_EQ(a.grid_status, -1);
+  }
+  // 1e37 still has simple ends (as single-precision steps reach them).
+  const Axis a = scale({1.0e37f});
+  EXPECT_EQ(a.range_status, 0);
+  EXPECT_EQ(a.lo, 0.0f);
+  EXPECT_EQ(a.hi, 0x1.e17b86p+123f);
+  EXPECT_EQ(a.step, 0x1.e17b86p+121f);
+  EXPECT_EQ(a.first, 0.0f);
 }
 
 TEST(Axmi, MarkersWidenTheRangeByHalfAMarker) {

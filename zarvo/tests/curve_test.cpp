@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <array>
+#include <cmath>
 #include <vector>
 
 #include "curve.h"
@@ -119,6 +120,78 @@ TEST(DashedLine, CallerPatternAndDiagonal) {
 TEST(DashedLine, RepeatedPositionsAreSkipped) {
   EXPECT_EQ(curve({0.0f, 0.5f, 10.0f}, {0.0f, 0.2f, 0.0f}, dashed_para()),
             concat({cmd_move(0, 0), cmd_draw(10, 0)}));
+}
+
+// Cuts whose length is a rounding residue: each is written and switches the
+// state, even when it truncates back onto the current position.
+TEST(DashedLine, CutsAtAndNearTheEndOfASegment) {
+  const float below = std::nextafter(20.0f, 0.0f);  // 1.9e-6 of the dash left
+  const float above = std::nextafter(20.0f, 40.0f);
+  struct Case {
+    const char* what;
+    std::vector<float> x;
+    std::vector<float> y;
+    Bytes expected;
+  };
+  const std::vector<Case> cases = {
+      {"dash ends at the point", {0.0f, 20.0f, 40.0f}, {0.0f, 0.0f, 0.0f},
+       concat({cmd_move(0, 0), cmd_draw(20, 0), cmd_move(35, 0), cmd_draw(40, 0)})},
+      {"dash ends just beyond the point", {0.0f, below, 40.0f}, {0.0f, 0.0f, 0.0f},
+       concat({cmd_move(0, 0), cmd_draw(19, 0), cmd_draw(20, 0), cmd_move(35, 0), cmd_draw(40, 0)})},
+      {"dash ends just before the point", {0.0f, above, 40.0f}, {0.0f, 0.0f, 0.0f},
+       concat({cmd_move(0, 0), cmd_draw(20, 0), cmd_move(20, 0), cmd_move(35, 0), cmd_draw(40, 0)})},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.what);
+    EXPECT_EQ(curve(c.x, c.y, dashed_para()), c.expected);
+  }
+}
+
+TEST(DashedLine, ResidueCutInPlace) {
+  // The frame corner of a default graph, (400, 320): the first segment is
+  // 19.999998 long, and the cut of the 1.9e-6 left of the dash stays on
+  // (410, 336); the gap follows at once.
+  Frame frame = unit_frame();
+  frame.xo = 400;
+  frame.yo = 320;
+  EXPECT_EQ(curve({0.0f, 10.7288074f, 10.7288074f}, {0.0f, 16.8787632f, 116.878761f}, dashed_para(), frame),
+            concat({cmd_move(400, 320), cmd_draw(410, 336), cmd_draw(410, 336), cmd_move(410, 351),
+                    cmd_draw(410, 371), cmd_move(410, 386), cmd_draw(410, 406), cmd_move(410, 421),
+                    cmd_draw(410, 436)}));
+}
+
+TEST(DashedLine, ShortDashesOnASteepSegment) {
+  Para para = dashed_para();
+  para[20] = 0.01f;  // dash 0.2, gap 15
+  EXPECT_EQ(curve({1000.3f, 1003.9f}, {500.7f, 730.2f}, para),
+            concat({cmd_move(1000, 500), cmd_draw(1000, 500), cmd_move(1000, 515), cmd_draw(1000, 516),
+                    cmd_move(1000, 531), cmd_draw(1000, 531), cmd_move(1001, 546), cmd_draw(1001, 546),
+                    cmd_move(1001, 561), cmd_draw(1001, 561), cmd_move(1001, 576), cmd_draw(1001, 576),
+                    cmd_move(1001, 591), cmd_draw(1001, 592), cmd_move(1001, 607), cmd_draw(1001, 607),
+                    cmd_move(1002, 622), cmd_draw(1002, 622), cmd_move(1002, 637), cmd_draw(1002, 637),
+                    cmd_move(1002, 652), cmd_draw(1002, 652), cmd_move(1002, 667), cmd_draw(1002, 668),
+                    cmd_move(1003, 683), cmd_draw(1003, 683), cmd_move(1003, 698), cmd_draw(1003, 698),
+                    cmd_move(1003, 713), cmd_draw(1003, 713), cmd_move(1003, 728), cmd_draw(1003, 728),
+                    cmd_move(1003, 730)}));
+}
+
+TEST(DashedLine, PatternBelowTheResolutionStillEnds) {
+  // At x = 20000 the slope step of a 0.2 dash on this steep segment cannot
+  // move x: the cuts go on along the segment's direction.
+  Para para = dashed_para();
+  para[20] = 0.01f;   // dash 0.2
+  para[21] = 0.017f;  // gap 0.34
+  EXPECT_EQ(curve({20000.25f, 20000.2539f}, {100.5f, 102.5f}, para),
+            concat({cmd_move(20000, 100), cmd_draw(20000, 100), cmd_move(20000, 100), cmd_draw(20000, 100),
+                    cmd_move(20000, 101), cmd_draw(20000, 101), cmd_move(20000, 101), cmd_draw(20000, 101),
+                    cmd_move(20000, 102), cmd_draw(20000, 102), cmd_move(20000, 102)}));
+  // A pattern finer than every position here stalls: a whole dash and a
+  // whole gap in place, then the rest of each segment in the current state.
+  para[20] = 1e-7f;
+  para[21] = 1e-7f;
+  EXPECT_EQ(curve({1000.0f, 1100.0f, 1200.0f}, {500.0f, 500.0f, 520.0f}, para),
+            concat({cmd_move(1000, 500), cmd_draw(1000, 500), cmd_move(1000, 500), cmd_draw(1100, 500),
+                    cmd_draw(1100, 500), cmd_move(1100, 500), cmd_draw(1200, 520)}));
 }
 
 TEST(CharacterMarkers, OffsetFromEveryPoint) {

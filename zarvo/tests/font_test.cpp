@@ -363,6 +363,19 @@ TEST(FontFile, HeaderAndEntriesAreStored) {
   EXPECT_EQ(&getfont(100), &f);
 }
 
+TEST(FontFile, HeaderValuesAtTheirLimitsAreRead) {
+  InScratchDir dir;
+  const Font& f = load(102, "1000 -2147483648 1\n" + entry(511, "MW"), dir);
+  ASSERT_EQ(f.number, 102);
+  EXPECT_EQ(f.height, 1000);
+  EXPECT_EQ(f.extra, INT32_MIN);
+  const Font& g = load(103, "+1\n\n 2147483647 1.5\n" + entry(511, "MW"), dir);
+  ASSERT_EQ(g.number, 103);
+  EXPECT_EQ(g.height, 1);
+  EXPECT_EQ(g.extra, INT32_MAX);
+  EXPECT_EQ(g.width_scale, 1.5f);
+}
+
 TEST(FontFile, EmptySlotsHoldGlyph511) {
   InScratchDir dir;
   const Font& f = load(101, basic_font(), dir);
@@ -498,6 +511,10 @@ TEST(FontFile, UnsoundFilesAreRefused) {
       {"header cut short", "10 0", header_msg},
       {"height 0", "0 0 1\n" + ok, header_msg},
       {"negative height", "-3 0 1\n" + ok, header_msg},
+      {"height beyond 32 bits", "99999999999 0 1\n" + ok, header_msg},
+      {"height 2147483647", "2147483647 0 1\n" + ok, header_msg},
+      {"height 1001", "1001 0 1\n" + ok, header_msg},
+      {"second value beyond 32 bits", "10 -2147483649 1\n" + ok, header_msg},
       {"width scale nan", "10 0 nan\n" + ok, header_msg},
       {"width scale inf", "10 0 inf\n" + ok, header_msg},
       {"no glyph 511", "10 0 1\n" + entry(65, "PT"), no511_msg},

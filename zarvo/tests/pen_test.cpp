@@ -31,6 +31,33 @@ Para graph(float x0, float x1, float y0, float y1) {
   return para;
 }
 
+// Gathered commands reach the file as draw would write them, across the
+// buffer's refills, and not before the flush.
+TEST(PenBuffer, WritesTheBytesOfDraw) {
+  const auto commands = [](auto&& write) {
+    for (int32_t i = 0; i < 2000; ++i) write(i % 2 == 0 ? 'm' : 256 + 'd', i * 37 - 40000, 70000 - i);
+  };
+  Bytes direct;
+  {
+    PlotCapture capture;
+    commands([](int c, int32_t x, int32_t y) { draw(c, x, y); });
+    direct = capture.bytes();
+  }
+  PlotCapture capture;
+  {
+    PenBuffer pen;
+    pen.draw('m', 1, 2);
+    EXPECT_TRUE(capture.bytes().empty());
+    pen.flush();
+    EXPECT_EQ(capture.bytes(), cmd_move(1, 2));
+  }
+  {
+    PenBuffer pen;
+    commands([&pen](int c, int32_t x, int32_t y) { pen.draw(c, x, y); });
+  }
+  EXPECT_EQ(capture.bytes(), concat({cmd_move(1, 2), direct}));
+}
+
 TEST(Convert, DataToPlotUnits) {
   testing::reset_plot_state();
   lib.origin_offset = 8;

@@ -5,6 +5,7 @@
 #include <array>
 #include <cstdlib>
 #include <filesystem>
+#include <limits>
 #include <string>
 #include <vector>
 
@@ -65,16 +66,30 @@ TEST(Naming, SetsTheNameAndDrawsNothing) {
   EXPECT_EQ(plot_file("first.plt").front().op, 'e');
 }
 
-TEST(Naming, LongNamesKeepEightyCharacters) {
+TEST(Naming, NamesBeyondEightyCharactersAreRefused) {
   InScratchDir here;
   Para para = tracel_para();
   para[19] = -1.0f;
-  const std::string name(100, 'n');
-  call(4, kX, kY, para, name.c_str());
-  EXPECT_EQ(std::string(lib.plotfile_name), name.substr(0, 80));
-  setenv("pltfil", name.c_str(), 1);
-  call(4, kX, kY, para);
-  EXPECT_TRUE(std::filesystem::exists(name.substr(0, 80)));
+  const std::string name(80, 'n');
+  EXPECT_EQ(call(4, kX, kY, para, name.c_str()).status, 0);
+  EXPECT_EQ(std::string(lib.plotfile_name), name);
+
+  const std::string longer = name + "x";
+  para[19] = -1.0f;
+  Call c = call(4, kX, kY, para, longer.c_str());
+  EXPECT_EQ(c.status, -1);
+  EXPECT_EQ(c.err, "Zarvo: plotfile name longer than 80 characters: " + longer + "\n");
+  EXPECT_EQ(std::string(lib.plotfile_name), name);  // the name before stays
+  EXPECT_EQ(para[19], -1.0f);
+
+  para[19] = 0.0f;
+  setenv("pltfil", longer.c_str(), 1);
+  const Para before = para;
+  c = call(4, kX, kY, para);
+  EXPECT_EQ(c.status, -1);
+  EXPECT_EQ(c.err, "Zarvo: plotfile name longer than 80 characters: " + longer + "\n");
+  EXPECT_EQ(para, before);
+  EXPECT_TRUE(std::filesystem::is_empty(here.dir().path()));  // nothing written
 }
 
 TEST(Environment, PltfilWinsOverANamingCall) {
@@ -239,6 +254,33 @@ TEST(SetUp, UnscalableDataIsRefusedWithoutCreatingTheFile) {
   EXPECT_EQ(para[19], 0.0f);
   EXPECT_FALSE(std::filesystem::exists("pltfil"));
   EXPECT_EQ(para[10], 8.0f);  // the defaults are written back all the same
+}
+
+TEST(SetUp, RangesBeyondSinglePrecisionAreRefusedWithoutHanging) {
+  const float tiny = std::numeric_limits<float>::denorm_min();
+  struct Case {
+    std::vector<float> x;
+    std::vector<float> y;
+  };
+  const std::vector<Case> cases = {
+      {{0.0f}, {1.0e38f}},
+      {{0.0f}, {5.15e37f}},
+      {{0.0f}, {-1.0e38f}},
+      {{0.0f, 3.0e37f, 6.0e37f}, {1.0f, 2.0f, 3.0f}},  // dt = 3e37
+      {{0.0f, 1.0f}, {3e-41f, 3e-41f + 2.0f * tiny}},   // a ninth of the range is 0
+  };
+  for (const Case& k : cases) {
+    SCOPED_TRACE(k.y.front());
+    InScratchDir here;
+    Para para = tracel_para();
+    const Call c = call(static_cast<int32_t>(k.x.size()), k.x, k.y, para);
+    EXPECT_EQ(c.status, -1);
+    EXPECT_EQ(c.err, "zarvo unable to scale data \n");
+    EXPECT_FALSE(std::filesystem::exists("pltfil"));
+  }
+  InScratchDir here;
+  Para para = tracel_para();
+  EXPECT_EQ(call(1, {0.0f}, {1.0e37f}, para).status, 0);
 }
 
 TEST(CallModes, SecondCallAddsTheCurveOnly) {
