@@ -29,7 +29,6 @@
 // unwritable output, 2 on a usage error.
 #include <algorithm>
 #include <cerrno>
-#include <climits>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
@@ -142,6 +141,9 @@ int usage() {
   return 2;
 }
 
+// The largest nominal height the plotting library accepts in a font file.
+constexpr int kMaxHeight = 1000;
+
 }  // namespace
 
 int main(int argc, char** argv) {
@@ -150,9 +152,9 @@ int main(int argc, char** argv) {
   if (argc == 4) {
     char* end = nullptr;
     const long h = std::strtol(argv[3], &end, 10);
-    if (end == argv[3] || *end != '\0' || h < 1 || h > INT_MAX) {
-      std::fprintf(stderr, "hershey2font: HEIGHT must be a positive integer, not \"%s\"\n",
-                   argv[3]);
+    if (end == argv[3] || *end != '\0' || h < 1 || h > kMaxHeight) {
+      std::fprintf(stderr, "hershey2font: HEIGHT must be an integer from 1 to %d, not \"%s\"\n",
+                   kMaxHeight, argv[3]);
       return 2;
     }
     height = static_cast<int>(h);

@@ -37,3 +37,10 @@ TEST(Hershey2font, InputsWithoutAFont) {
   EXPECT_FALSE(fs::exists(dir / "out.font"));
   fs::remove_all(dir);
 }
+
+// A height the plotting library would refuse in the font file is refused here.
+TEST(Hershey2font, HeightBeyondTheLibraryLimit) {
+  const std::string cmd = "'" HERSHEY2FONT_BIN "' /dev/null /dev/null 1001 2>/dev/null";
+  const int rc = std::system(cmd.c_str());
+  EXPECT_EQ(WIFEXITED(rc) ? WEXITSTATUS(rc) : -1, 2);
+}
