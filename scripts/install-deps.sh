@@ -2,7 +2,7 @@
 # Checks for the Debian packages the build and the tests need and installs
 # the missing ones when run as root; otherwise names them and fails.
 set -euo pipefail
-packages=(g++ cmake make gfortran libgtest-dev libbenchmark-dev libcairo2-dev hershey-fonts-data clang libclang-rt-14-dev)
+packages=(g++ cmake make gfortran libgtest-dev libbenchmark-dev libcairo2-dev libpng-dev hershey-fonts-data clang libclang-rt-14-dev gnuplot-nox hyperfine)
 missing=()
 for p in "${packages[@]}"; do
   dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed" || missing+=("$p")
