@@ -733,6 +733,7 @@ Box page_bounds(const std::vector<Command>& commands, const Page& page, FontSet&
 bool render_file(const std::vector<Command>& commands, const std::string& path,
                  const RenderOptions& options, FontSet& fonts, std::string& error,
                  std::vector<std::string>* written) {
+  if (!check_options(options, error)) return false;
   PageSplitter splitter(options.max_pages);
   for (std::size_t i = 0; i < commands.size(); ++i) splitter.add(commands[i].op, i);
   std::vector<Page> pages = splitter.finish(commands.size());
