@@ -37,7 +37,14 @@ bool all_grey(const unsigned char* data, int width, int height, int stride) {
   return true;
 }
 
-void to_row(const unsigned char* row, int width, bool grey, unsigned char* out) {
+enum class Layout { ink, grey, rgb };
+
+void to_row(const unsigned char* row, int width, Layout layout, unsigned char* out) {
+  if (layout == Layout::ink) {
+    for (int x = 0; x < width; ++x) out[x] = static_cast<unsigned char>(255 - row[x]);
+    return;
+  }
+  const bool grey = layout == Layout::grey;
   for (int x = 0; x < width; ++x) {
     const uint32_t p = pixel(row, x);
     if (grey) {
@@ -64,7 +71,7 @@ void on_warning(png_structp, png_const_charp) {}
 
 // The libpng calls; longjmp on error lands here, with no C++ object of
 // this frame left to destroy.
-bool encode(std::FILE* out, const unsigned char* data, int width, int height, int stride, bool grey,
+bool encode(std::FILE* out, const unsigned char* data, int width, int height, int stride, Layout layout,
             unsigned char* row, ErrorText& err) {
   png_structp png = png_create_write_struct(PNG_LIBPNG_VER_STRING, &err, on_error, on_warning);
   if (png == nullptr) {
@@ -79,13 +86,13 @@ bool encode(std::FILE* out, const unsigned char* data, int width, int height, in
   }
   png_init_io(png, out);
   png_set_IHDR(png, info, static_cast<png_uint_32>(width), static_cast<png_uint_32>(height), 8,
-               grey ? PNG_COLOR_TYPE_GRAY : PNG_COLOR_TYPE_RGB, PNG_INTERLACE_NONE,
+               layout == Layout::rgb ? PNG_COLOR_TYPE_RGB : PNG_COLOR_TYPE_GRAY, PNG_INTERLACE_NONE,
                PNG_COMPRESSION_TYPE_DEFAULT, PNG_FILTER_TYPE_DEFAULT);
   png_set_compression_level(png, kCompressionLevel);
   png_set_filter(png, PNG_FILTER_TYPE_BASE, kRowFilter);
   png_write_info(png, info);
   for (int y = 0; y < height; ++y) {
-    to_row(data + static_cast<std::size_t>(y) * stride, width, grey, row);
+    to_row(data + static_cast<std::size_t>(y) * stride, width, layout, row);
     png_write_row(png, row);
   }
   png_write_end(png, info);
@@ -96,8 +103,9 @@ bool encode(std::FILE* out, const unsigned char* data, int width, int height, in
 }  // namespace
 
 bool write_png(cairo_surface_t* surface, const std::string& path, std::string& error) {
-  if (cairo_image_surface_get_format(surface) != CAIRO_FORMAT_RGB24) {
-    error = path + ": PNG output needs an RGB24 image";
+  const cairo_format_t format = cairo_image_surface_get_format(surface);
+  if (format != CAIRO_FORMAT_A8 && format != CAIRO_FORMAT_RGB24) {
+    error = path + ": PNG output needs an A8 or RGB24 image";
     return false;
   }
   cairo_surface_flush(surface);
@@ -105,15 +113,17 @@ bool write_png(cairo_surface_t* surface, const std::string& path, std::string& e
   const int width = cairo_image_surface_get_width(surface);
   const int height = cairo_image_surface_get_height(surface);
   const int stride = cairo_image_surface_get_stride(surface);
-  const bool grey = all_grey(data, width, height, stride);
-  std::vector<unsigned char> row(static_cast<std::size_t>(width) * (grey ? 1 : 3));
+  const Layout layout = format == CAIRO_FORMAT_A8            ? Layout::ink
+                        : all_grey(data, width, height, stride) ? Layout::grey
+                                                                : Layout::rgb;
+  std::vector<unsigned char> row(static_cast<std::size_t>(width) * (layout == Layout::rgb ? 3 : 1));
   std::FILE* out = std::fopen(path.c_str(), "wb");
   if (out == nullptr) {
     error = path + ": cannot open for writing: " + std::strerror(errno);
     return false;
   }
   ErrorText err;
-  const bool encoded = encode(out, data, width, height, stride, grey, row.data(), err);
+  const bool encoded = encode(out, data, width, height, stride, layout, row.data(), err);
   const bool closed = std::fclose(out) == 0;
   if (!encoded || !closed) {
     error = path + ": " + (encoded ? "write error" : err.text);

@@ -474,11 +474,14 @@ std::string lower(std::string s) {
 std::string cairo_error(cairo_status_t s) { return cairo_status_to_string(s); }
 
 // Sets up `cr` so that user space is plot units on the page `f` at `k`
-// device units per plot unit, and paints the page white.
-void prepare(cairo_t* cr, const PageFrame& f, double k) {
+// device units per plot unit, and paints the page white (an ink surface
+// starts out blank).
+void prepare(cairo_t* cr, const PageFrame& f, double k, bool ink_surface) {
   cairo_identity_matrix(cr);
-  cairo_set_source_rgb(cr, 1, 1, 1);
-  cairo_paint(cr);
+  if (!ink_surface) {
+    cairo_set_source_rgb(cr, 1, 1, 1);
+    cairo_paint(cr);
+  }
   cairo_matrix_t m;
   cairo_matrix_init(&m, k, 0, 0, -k, -f.x0 * k, (f.y0 + f.h) * k);
   cairo_set_matrix(cr, &m);
@@ -647,7 +650,8 @@ bool render_pages(const Source& source, std::vector<Page> pages, const std::stri
       k = k_png;
       int w = 0, h = 0;
       raster_size(f, k, options, i + 1, w, h, error);
-      surface = cairo_image_surface_create(CAIRO_FORMAT_RGB24, w, h);
+      // Black ink on white: the page is drawn as ink coverage alone.
+      surface = cairo_image_surface_create(CAIRO_FORMAT_A8, w, h);
     }
     if (cairo_surface_status(surface) != CAIRO_STATUS_SUCCESS) {
       error = name + ": " + cairo_error(cairo_surface_status(surface));
@@ -656,7 +660,7 @@ bool render_pages(const Source& source, std::vector<Page> pages, const std::stri
       return false;
     }
     cairo_t* cr = cairo_create(surface);
-    prepare(cr, f, k);
+    prepare(cr, f, k, format == Format::png);
     const bool raster = format == Format::png;
     ColumnReducer reducer(f.x0, k);
     Painter painter(cr, fonts, raster && options.chunked_raster,

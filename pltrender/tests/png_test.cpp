@@ -86,6 +86,35 @@ TEST(Png, ColouredPageIsRgbWithTheSamePixels) {
   cairo_surface_destroy(s);
 }
 
+TEST(Png, InkSurfaceIsGreyOfTheCoverage) {
+  ScratchDir dir;
+  cairo_surface_t* s = cairo_image_surface_create(CAIRO_FORMAT_A8, 57, 31);
+  cairo_t* cr = cairo_create(s);
+  cairo_set_line_width(cr, 0.9);
+  cairo_arc(cr, 28.3, 15.6, 11.2, 0, 2 * M_PI);
+  cairo_stroke(cr);
+  cairo_destroy(cr);
+  std::string err;
+  ASSERT_TRUE(write_png(s, dir.file("ink.png"), err)) << err;
+  EXPECT_EQ(colour_type(dir.file("ink.png")), 0);
+  cairo_surface_t* d = cairo_image_surface_create_from_png(dir.file("ink.png").c_str());
+  ASSERT_EQ(cairo_image_surface_get_width(d), 57);
+  cairo_surface_flush(s);
+  long differ = 0, partial = 0;
+  for (int y = 0; y < 31; ++y)
+    for (int x = 0; x < 57; ++x) {
+      const int a = cairo_image_surface_get_data(s)[y * cairo_image_surface_get_stride(s) + x];
+      uint32_t p;
+      std::memcpy(&p, cairo_image_surface_get_data(d) + y * cairo_image_surface_get_stride(d) + 4 * x, 4);
+      if ((p & 255u) != static_cast<uint32_t>(255 - a)) ++differ;
+      if (a > 0 && a < 255) ++partial;
+    }
+  EXPECT_EQ(differ, 0);
+  EXPECT_GT(partial, 50);  // antialiased: many grey levels written exactly
+  cairo_surface_destroy(d);
+  cairo_surface_destroy(s);
+}
+
 TEST(Png, UnwritablePathIsAnError) {
   ScratchDir dir;
   cairo_surface_t* s = drawing(false);
