@@ -277,7 +277,7 @@ class ColumnReducer {
     emit(Out{x, y, move});
     column_ = column(x);
     n_ = 0;
-    first_ = low_ = high_ = last_ = Entry{x, y, 0};
+    low_ = high_ = last_ = Entry{x, y, 0};
     active_ = true;
   }
 
@@ -300,7 +300,7 @@ class ColumnReducer {
     active_ = false;
     Entry keep[3] = {low_, high_, last_};
     std::sort(keep, keep + 3, [](const Entry& a, const Entry& b) { return a.index < b.index; });
-    long emitted = first_.index;
+    long emitted = 0;  // the group's first point, emitted when it began
     for (const Entry& e : keep) {
       if (e.index == emitted) continue;
       emit(Out{e.x, e.y, false});
@@ -319,7 +319,7 @@ class ColumnReducer {
   bool active_ = false;
   double column_ = 0;
   long n_ = 0;
-  Entry first_, low_, high_, last_;
+  Entry low_, high_, last_;
 };
 
 // Draws one page onto `cr`, whose user space is plot units.  On raster
