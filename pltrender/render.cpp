@@ -108,6 +108,12 @@ PageFrame frame_for(const Box& bounds, const RenderOptions& o) {
 // result is the run stroked as one path, without seams.
 constexpr int kChunkSegments = 200;
 
+// Lines (runs of draws) on raster pages are scan-converted with cairo's
+// fast antialiasing (4 x 4 samples a pixel, 17 grey levels): for one-pixel
+// lines it looks the same as the default and takes half the time.  Text,
+// areas and circles keep the default.
+constexpr cairo_antialias_t kLineAntialias = CAIRO_ANTIALIAS_FAST;
+
 class ChunkedStroker {
  public:
   ChunkedStroker(cairo_t* page, int width, int height) : page_(page), width_(width), height_(height) {}
@@ -132,6 +138,7 @@ class ChunkedStroker {
       cairo_set_line_join(scr_, CAIRO_LINE_JOIN_ROUND);
       cairo_set_line_cap(scr_, CAIRO_LINE_CAP_ROUND);
       cairo_set_operator(scr_, CAIRO_OPERATOR_SOURCE);
+      cairo_set_antialias(scr_, kLineAntialias);
     }
     cairo_matrix_t m;
     cairo_get_matrix(page_, &m);
@@ -328,7 +335,8 @@ class ColumnReducer {
 class Painter {
  public:
   Painter(cairo_t* cr, FontSet& fonts, bool chunked, int width, int height, ColumnReducer* reducer)
-      : cr_(cr), fonts_(fonts), chunked_(chunked), stroker_(cr, width, height), reducer_(reducer) {
+      : cr_(cr), fonts_(fonts), raster_(width > 0), chunked_(chunked), stroker_(cr, width, height),
+        reducer_(reducer) {
     cairo_set_line_join(cr_, CAIRO_LINE_JOIN_ROUND);
     cairo_set_line_cap(cr_, CAIRO_LINE_CAP_ROUND);
     cairo_set_source_rgb(cr_, 0, 0, 0);
@@ -343,6 +351,7 @@ class Painter {
       case 'd': {
         if (!pending_) {
           cairo_set_line_width(cr_, line_width(st.thickness));
+          if (raster_) cairo_set_antialias(cr_, kLineAntialias);
           pending_ = true;
           segments_ = 0;
           move_to(st.x, st.y);
@@ -397,6 +406,7 @@ class Painter {
         stroker_.finish();
       else
         cairo_stroke(cr_);
+      cairo_set_antialias(cr_, CAIRO_ANTIALIAS_DEFAULT);
     }
     pending_ = false;
   }
@@ -458,6 +468,7 @@ class Painter {
 
   cairo_t* cr_;
   FontSet& fonts_;
+  bool raster_;
   bool chunked_;
   ChunkedStroker stroker_;
   ColumnReducer* reducer_;
