@@ -24,6 +24,10 @@ test-sanitize: deps
 	cmake -S . -B build-sanitize -DCMAKE_BUILD_TYPE=Debug -DSEIS_SANITIZE=ON -DSEIS_WERROR=ON
 	cmake --build build-sanitize -j $(JOBS)
 	ctest --test-dir build-sanitize --output-on-failure -j $(JOBS)
+	cmake -S . -B build-ubsan-clang -DCMAKE_BUILD_TYPE=Debug -DSEIS_UBSAN_FLOAT_CAST=ON \
+	  -DCMAKE_C_COMPILER=clang -DCMAKE_CXX_COMPILER=clang++ -DCMAKE_CXX_FLAGS=-Wno-error=char-subscripts
+	cmake --build build-ubsan-clang -j $(JOBS)
+	ctest --test-dir build-ubsan-clang --output-on-failure -j $(JOBS)
 
 bench: deps
 	cmake -S . -B build-bench -DCMAKE_BUILD_TYPE=Release -DSEIS_BENCHMARKS=ON -DSEIS_RENDERER=ON -DSEIS_TESTS=OFF
@@ -34,7 +38,7 @@ fonts: build
 	scripts/make-fonts.sh $(BUILD)
 
 clean:
-	rm -rf $(BUILD) build-sanitize build-bench build-fuzz build-release demo-out
+	rm -rf $(BUILD) build-sanitize build-ubsan-clang build-bench build-fuzz build-release demo-out
 
 test-fuzz: deps
 	scripts/fuzz.sh

@@ -1,7 +1,6 @@
 #include "dump.h"
 
 #include <cstdio>
-#include <map>
 
 namespace pltrender {
 
@@ -58,42 +57,53 @@ std::string format_command(const Command& c) {
   }
 }
 
-std::string summary(const std::vector<Command>& commands) {
-  static const char kOps[] = {'e', 'f', 'm', 'd', 't', 'a', 'c'};
-  std::map<char, std::size_t> count;
-  Box box;
-  for (const Command& c : commands) {
-    ++count[c.op];
-    switch (c.op) {
-      case 'm':
-      case 'd': box.add(c.x, c.y); break;
-      case 'c':
-        box.add(c.x - static_cast<double>(c.radius), c.y - static_cast<double>(c.radius));
-        box.add(c.x + static_cast<double>(c.radius), c.y + static_cast<double>(c.radius));
-        break;
-      case 'a':
-        for (const Point& p : c.points) box.add(p.x, p.y);
-        break;
-      default: break;
-    }
+namespace {
+constexpr char kOps[] = {'e', 'f', 'm', 'd', 't', 'a', 'c'};
+}
+
+void Summary::add(const Command& c) {
+  for (std::size_t i = 0; i < sizeof kOps; ++i)
+    if (kOps[i] == c.op) ++counts_[i];
+  ++commands_;
+  pages_.add(c.op, commands_);
+  switch (c.op) {
+    case 'm':
+    case 'd': box_.add(c.x, c.y); break;
+    case 'c':
+      box_.add(c.x - static_cast<double>(c.radius), c.y - static_cast<double>(c.radius));
+      box_.add(c.x + static_cast<double>(c.radius), c.y + static_cast<double>(c.radius));
+      break;
+    case 'a':
+      for (const Point& p : c.points) box_.add(p.x, p.y);
+      break;
+    default: break;
   }
-  const std::size_t pages = split_pages(commands).size();
+}
+
+std::string Summary::text(std::size_t end) {
+  pages_.finish(end);
   std::string out;
   char buf[160];
-  for (char op : kOps) {
-    std::snprintf(buf, sizeof buf, "%c %zu\n", op, count[op]);
+  for (std::size_t i = 0; i < sizeof kOps; ++i) {
+    std::snprintf(buf, sizeof buf, "%c %zu\n", kOps[i], counts_[i]);
     out += buf;
   }
-  std::snprintf(buf, sizeof buf, "commands %zu\npages %zu\n", commands.size(), pages);
+  std::snprintf(buf, sizeof buf, "commands %zu\npages %zu\n", commands_, pages_.count());
   out += buf;
-  if (box.empty) {
+  if (box_.empty) {
     out += "bbox none\n";
   } else {
-    std::snprintf(buf, sizeof buf, "bbox xmin=%.0f ymin=%.0f xmax=%.0f ymax=%.0f\n", box.x0, box.y0,
-                  box.x1, box.y1);
+    std::snprintf(buf, sizeof buf, "bbox xmin=%.0f ymin=%.0f xmax=%.0f ymax=%.0f\n", box_.x0, box_.y0,
+                  box_.x1, box_.y1);
     out += buf;
   }
   return out;
+}
+
+std::string summary(const std::vector<Command>& commands) {
+  Summary s;
+  for (const Command& c : commands) s.add(c);
+  return s.text(commands.size());
 }
 
 }  // namespace pltrender

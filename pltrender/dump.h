@@ -22,6 +22,19 @@ std::string quote_text(const std::string& text);
 // included).
 std::string summary(const std::vector<Command>& commands);
 
+// The same summary gathered command by command (for plot files read one
+// command at a time).
+class Summary {
+ public:
+  void add(const Command& c);
+  std::string text(std::size_t end);  // end: position after the last command
+ private:
+  std::size_t counts_[7] = {};
+  std::size_t commands_ = 0;
+  Box box_;
+  PageSplitter pages_{0};  // counts pages, stores none
+};
+
 }  // namespace pltrender
 
 #endif

@@ -49,6 +49,35 @@ struct ParseResult {
 ParseResult parse(const uint8_t* data, std::size_t size);
 ParseResult parse(const std::vector<uint8_t>& bytes);
 
+// Reads the commands in bytes [begin, end) of a plot file held in memory
+// one at a time, without storing them: the memory used stays that of the
+// bytes themselves, whatever the number of commands.
+class CommandReader {
+ public:
+  CommandReader(const uint8_t* data, std::size_t begin, std::size_t end)
+      : data_(data), pos_(begin), end_(end) {}
+  // The next command into `c` (its text and points reuse c's storage);
+  // false at the end, or at a malformed command (then ok() is false).
+  bool next(Command& c);
+  bool ok() const { return error_.empty(); }
+  std::size_t error_offset() const { return error_offset_; }
+  const std::string& error() const { return error_; }  // "byte offset N: ..."
+  std::size_t position() const { return pos_; }
+
+ private:
+  bool fail(std::size_t offset, const std::string& what);
+  bool truncated(char op, std::size_t need);
+  int16_t h(std::size_t at) const;
+  uint16_t w16(std::size_t at) const;
+  uint32_t w32(std::size_t at) const;
+
+  const uint8_t* data_;
+  std::size_t pos_;
+  std::size_t end_;
+  std::size_t error_offset_ = 0;
+  std::string error_;
+};
+
 // A page: the commands [begin, end).  Every e command begins a page; the
 // commands before the first e form a page of their own only when one of
 // them is more than a thickness setting (otherwise they lead into the first
@@ -58,6 +87,42 @@ struct Page {
   std::size_t end = 0;
 };
 std::vector<Page> split_pages(const std::vector<Command>& commands);
+
+// The page rule applied to commands given one by one at positions (list
+// indices or byte offsets).  Only the first `keep` pages are stored; the
+// count goes on.
+class PageSplitter {
+ public:
+  explicit PageSplitter(std::size_t keep = SIZE_MAX) : keep_(keep) {}
+  void add(char op, std::size_t at);
+  // Closes the last page at `end`; returns the stored pages.
+  const std::vector<Page>& finish(std::size_t end);
+  std::size_t count() const { return count_; }
+  // Position of the first command of the page beyond `keep` (count() > keep).
+  std::size_t first_unkept() const { return first_unkept_; }
+
+ private:
+  void close(std::size_t at);
+  std::size_t keep_;
+  std::vector<Page> pages_;
+  std::size_t count_ = 0;
+  std::size_t begin_ = 0;
+  std::size_t first_unkept_ = 0;
+  bool any_ = false;
+  bool prefix_draws_ = false;
+  bool seen_erase_ = false;
+};
+
+// A whole plot file checked command by command, its pages as byte ranges.
+struct PlotScan {
+  bool ok = true;
+  std::string error;       // "byte offset N: ..." when !ok
+  std::vector<Page> pages;  // byte offsets; at most max_pages of them
+  std::size_t page_count = 0;  // all pages, also those beyond max_pages
+  std::size_t first_unkept = 0;  // byte offset of page max_pages + 1
+  bool too_many_pages() const { return page_count > pages.size(); }
+};
+PlotScan scan(const uint8_t* data, std::size_t size, std::size_t max_pages);
 
 // Reads a file into memory; false with a message in `error` on failure.
 bool read_file(const std::string& path, std::vector<uint8_t>& bytes, std::string& error);

@@ -1,6 +1,7 @@
 // pltdump: lists a plot file as text, one command a line, or summarises it.
 #include <cstdio>
 #include <cstring>
+#include <new>
 #include <string>
 #include <vector>
 
@@ -59,26 +60,37 @@ int main(int argc, char** argv) {
   }
   std::vector<uint8_t> bytes;
   std::string error;
-  if (!pltrender::read_file(path, bytes, error)) {
-    std::fprintf(stderr, "pltdump: %s\n", error.c_str());
+  try {
+    if (!pltrender::read_file(path, bytes, error)) {
+      std::fprintf(stderr, "pltdump: %s\n", error.c_str());
+      return 1;
+    }
+  } catch (const std::bad_alloc&) {
+    std::fprintf(stderr, "pltdump: %s: out of memory reading the plot file\n", path);
     return 1;
   }
-  const pltrender::ParseResult r = pltrender::parse(bytes);
-  if (want_summary) {
-    std::fputs(pltrender::summary(r.commands).c_str(), stdout);
-  } else {
-    for (const pltrender::Command& c : r.commands) {
-      if (offsets) std::printf("%zu: ", c.offset);
-      std::fputs(pltrender::format_command(c).c_str(), stdout);
-      std::fputc('\n', stdout);
+  // One command at a time: memory stays that of the file's bytes.
+  if (bytes.empty()) error = "byte offset 0: empty file, no commands";
+  pltrender::CommandReader reader(bytes.data(), 0, bytes.size());
+  pltrender::Summary summary;
+  pltrender::Command c;
+  while (reader.next(c)) {
+    if (want_summary) {
+      summary.add(c);
+      continue;
     }
+    if (offsets) std::printf("%zu: ", c.offset);
+    std::fputs(pltrender::format_command(c).c_str(), stdout);
+    std::fputc('\n', stdout);
   }
+  if (!reader.ok()) error = reader.error();
+  if (want_summary) std::fputs(summary.text(reader.position()).c_str(), stdout);
   if (std::fflush(stdout) != 0) {
     std::fprintf(stderr, "pltdump: write error on standard output\n");
     return 1;
   }
-  if (!r.ok) {
-    std::fprintf(stderr, "pltdump: %s: %s\n", path, r.error.c_str());
+  if (!error.empty()) {
+    std::fprintf(stderr, "pltdump: %s: %s\n", path, error.c_str());
     return 1;
   }
   return 0;

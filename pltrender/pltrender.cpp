@@ -1,5 +1,7 @@
 // pltrender: draws a plot file to PNG, SVG or PDF with cairo.
+#include <cmath>
 #include <cstdio>
+#include <new>
 #include <cstdlib>
 #include <cstring>
 #include <string>
@@ -22,6 +24,8 @@ void usage(std::FILE* out) {
       "  --landscape      turn a letter or a4 page sideways\n"
       "  --margin IN      margin around the drawing when the page is fitted to it\n"
       "                   (the default), in inches (default 0.25)\n"
+      "  --max-pages N    draw plots of up to N pages (default 1000); a plot with\n"
+      "                   more is refused\n"
       "  --fonts DIR      directory of the font files 001, 002, ... (default: the\n"
       "                   PLTRENDER_FONTS environment variable, else the installed\n"
       "                   fonts (../share/seistools/fonts from the program's\n"
@@ -29,14 +33,16 @@ void usage(std::FILE* out) {
       "                   a missing font is drawn in font 0\n"
       "  --help, --version\n"
       "Several pages (erase commands) go to one PDF, or to numbered PNG/SVG files\n"
-      "NAME-1.png, NAME-2.png, ...\n",
+      "NAME-1.png, NAME-2.png, ...  Pages larger than 500 inches a side (SVG, PDF)\n"
+      "or 32767 pixels a side or 64 million pixels (PNG) are refused.\n",
       out);
 }
 
+// A finite decimal number and nothing else ("nan" and "inf" are refused).
 bool parse_number(const char* s, double& v) {
   char* end = nullptr;
   v = std::strtod(s, &end);
-  return end != s && *end == '\0';
+  return end != s && *end == '\0' && std::isfinite(v);
 }
 
 bool parse_page(const std::string& s, double& w, double& h) {
@@ -56,6 +62,35 @@ bool parse_page(const std::string& s, double& w, double& h) {
          w > 0 && h > 0 && w <= 200 && h <= 200;
 }
 
+int render(const std::string& input, const std::string& output, const pltrender::RenderOptions& options,
+           const std::string& font_dir) {
+  std::vector<uint8_t> bytes;
+  std::string error;
+  if (!pltrender::read_file(input, bytes, error)) {
+    std::fprintf(stderr, "pltrender: %s\n", error.c_str());
+    return 1;
+  }
+  // The commands are read from the bytes page by page, never stored.
+  const pltrender::PlotScan scan = pltrender::scan(bytes.data(), bytes.size(), options.max_pages);
+  if (!scan.ok) {
+    std::fprintf(stderr, "pltrender: %s: %s\n", input.c_str(), scan.error.c_str());
+    return 1;
+  }
+  if (scan.too_many_pages()) {
+    std::fprintf(stderr,
+                 "pltrender: %s: more than %zu pages (page %zu begins at byte offset %zu); "
+                 "--max-pages raises the limit\n",
+                 input.c_str(), options.max_pages, options.max_pages + 1, scan.first_unkept);
+    return 1;
+  }
+  pltrender::FontSet fonts(font_dir);
+  if (!pltrender::render_scanned(bytes.data(), scan, output, options, fonts, error)) {
+    std::fprintf(stderr, "pltrender: %s\n", error.c_str());
+    return 1;
+  }
+  return 0;
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
@@ -68,7 +103,8 @@ int main(int argc, char** argv) {
     std::string a = argv[i];
     std::string value;
     const bool takes_value = a.rfind("--dpi", 0) == 0 || a.rfind("--page", 0) == 0 ||
-                             a.rfind("--margin", 0) == 0 || a.rfind("--fonts", 0) == 0;
+                             a.rfind("--margin", 0) == 0 || a.rfind("--fonts", 0) == 0 ||
+                             a.rfind("--max-pages", 0) == 0;
     if (takes_value) {
       const std::size_t eq = a.find('=');
       if (eq != std::string::npos) {
@@ -106,6 +142,12 @@ int main(int argc, char** argv) {
         return 2;
       }
       options.margin = v;
+    } else if (a == "--max-pages") {
+      if (!parse_number(value.c_str(), v) || v < 1 || v > 1e9 || v != std::floor(v)) {
+        std::fprintf(stderr, "pltrender: bad --max-pages value '%s' (a whole number from 1)\n", value.c_str());
+        return 2;
+      }
+      options.max_pages = static_cast<std::size_t>(v);
     } else if (a == "--fonts") {
       font_dir = value;
       have_font_dir = true;
@@ -126,21 +168,10 @@ int main(int argc, char** argv) {
   if (landscape && options.page_width < options.page_height) std::swap(options.page_width, options.page_height);
   if (!have_font_dir) font_dir = pltrender::default_font_dir();
 
-  std::vector<uint8_t> bytes;
-  std::string error;
-  if (!pltrender::read_file(files[0], bytes, error)) {
-    std::fprintf(stderr, "pltrender: %s\n", error.c_str());
+  try {
+    return render(files[0], files[1], options, font_dir);
+  } catch (const std::bad_alloc&) {
+    std::fprintf(stderr, "pltrender: out of memory drawing %s\n", files[0].c_str());
     return 1;
   }
-  const pltrender::ParseResult r = pltrender::parse(bytes);
-  if (!r.ok) {
-    std::fprintf(stderr, "pltrender: %s: %s\n", files[0].c_str(), r.error.c_str());
-    return 1;
-  }
-  pltrender::FontSet fonts(font_dir);
-  if (!pltrender::render_file(r.commands, files[1], options, fonts, error)) {
-    std::fprintf(stderr, "pltrender: %s\n", error.c_str());
-    return 1;
-  }
-  return 0;
 }

@@ -12,7 +12,14 @@
 // - Text: see textlayout.h; strokes are at least the line width wide.
 // - Pages: each e command begins a page.  PDF output holds all pages;
 //   PNG and SVG output of several pages goes to numbered files (NAME-1.png,
-//   NAME-2.png, ...); a single page goes to the given name.
+//   NAME-2.png, ...); a single page goes to the given name.  At most
+//   max_pages pages are drawn: a plot with more is refused.
+// - Page size: PNG pages up to 32767 pixels a side and max_pixels in all;
+//   SVG and PDF pages up to kMaxPageInches a side.  Larger pages are
+//   refused.
+// - Long curves on PNG pages: consecutive draws whose end points fall in
+//   one pixel column are reduced to the first, lowest, highest and last of
+//   them (in their order) before stroking; SVG and PDF keep every point.
 #ifndef PLTRENDER_RENDER_H
 #define PLTRENDER_RENDER_H
 
@@ -29,15 +36,24 @@ enum class Format { png, svg, pdf, unknown };
 // The output format named by the file's extension (case ignored).
 Format format_from_path(const std::string& path);
 
+// Largest SVG or PDF page side: the whole plot coordinate range (about
+// 218 inches) with the thickest lines and the widest margin fits.
+constexpr double kMaxPageInches = 500;
+
 struct RenderOptions {
-  double dpi = 150;          // PNG resolution
+  double dpi = 150;          // PNG resolution, (0, 10000]
   bool fit = true;           // page fitted to the drawing's bounding box
-  double margin = 0.25;      // margin around the bounding box, inches
-  double page_width = 8.5;   // fixed page size, inches (fit = false); plot
-  double page_height = 11;   // (0, 0) is the page's lower-left corner
+  double margin = 0.25;      // margin around the bounding box, inches, [0, 100]
+  double page_width = 8.5;   // fixed page size, inches (fit = false), up to
+  double page_height = 11;   // kMaxPageInches; plot (0, 0) is its lower-left corner
   double max_pixels = 64e6;  // refuse larger PNG pages
   bool chunked_raster = true;  // stroke long polylines in chunks (PNG; faster)
+  bool reduce_columns = true;  // reduce long curves to pixel-column extremes (PNG)
+  std::size_t max_pages = 1000;  // refuse plots with more pages
 };
+
+// Checks that every option is finite and in range; false with a message.
+bool check_options(const RenderOptions& options, std::string& error);
 
 // Line width in plot units for pen thickness t.
 double line_width(int thickness);
@@ -59,6 +75,11 @@ bool render_file(const std::vector<Command>& commands, const std::string& path,
 bool render_bytes(const uint8_t* data, std::size_t size, const std::string& path,
                   const RenderOptions& options, FontSet& fonts, std::string& error,
                   std::vector<std::string>* written = nullptr);
+
+// Renders a plot file held in memory that scan() has checked.
+bool render_scanned(const uint8_t* data, const PlotScan& scan, const std::string& path,
+                    const RenderOptions& options, FontSet& fonts, std::string& error,
+                    std::vector<std::string>* written = nullptr);
 
 // The file name of page `index` (from 1) out of `count` pages.
 std::string page_file_name(const std::string& path, std::size_t index, std::size_t count);

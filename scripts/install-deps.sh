@@ -2,7 +2,7 @@
 # Checks for the Debian packages the build and the tests need and installs
 # the missing ones when run as root; otherwise names them and fails.
 set -euo pipefail
-packages=(g++ cmake make gfortran libgtest-dev libbenchmark-dev libcairo2-dev hershey-fonts-data clang libclang-rt-14-dev)
+packages=(g++ cmake make gfortran libgtest-dev libbenchmark-dev libcairo2-dev libpng-dev hershey-fonts-data clang libclang-rt-14-dev)
 # pkg-config for cairo and the install test; dpkg-shlibdeps for make package.
 packages+=(pkgconf dpkg-dev)
 # miniSEED and SAC input, their cross-checks, and the gnuplot comparison in make bench.

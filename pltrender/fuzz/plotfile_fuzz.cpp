@@ -1,4 +1,5 @@
-// libFuzzer target for the plot file reader and the listing built on it.
+// libFuzzer target for the plot file reader and the listing built on it;
+// the command-at-a-time reading is checked against the stored commands.
 #include <cstddef>
 #include <cstdint>
 
@@ -16,7 +17,16 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, std::size_t size) {
     last = c.offset;
     (void)pltrender::format_command(c);
   }
-  (void)pltrender::summary(r.commands);
-  (void)pltrender::split_pages(r.commands);
+  // The one-at-a-time reading agrees with the stored commands.
+  const std::string stored = pltrender::summary(r.commands);
+  pltrender::CommandReader reader(data, 0, size);
+  pltrender::Summary streamed;
+  pltrender::Command c;
+  while (reader.next(c)) streamed.add(c);
+  if (size != 0 && (reader.ok() != r.ok || reader.error() != r.error)) __builtin_trap();
+  if (streamed.text(reader.position()) != stored) __builtin_trap();
+  const pltrender::PlotScan s = pltrender::scan(data, size, SIZE_MAX);
+  if (s.ok != r.ok || s.error != r.error) __builtin_trap();
+  if (s.ok && s.pages.size() != pltrender::split_pages(r.commands).size()) __builtin_trap();
   return 0;
 }

@@ -5,6 +5,7 @@
 #include <algorithm>
 #include <cmath>
 #include <filesystem>
+#include <functional>
 #include <regex>
 
 #include "image.h"
@@ -317,6 +318,164 @@ TEST(Render, ChunkedStrokingLeavesTheImageUnchanged) {
   EXPECT_GT(ink, 10000);
   EXPECT_LT(static_cast<double>(total) / static_cast<double>(a.gray.size()), 0.5);
   EXPECT_LT(big, ink / 100);
+}
+
+}  // namespace
+}  // namespace pltrender
+
+namespace pltrender {
+namespace {
+
+TEST(Options, RefusedWhenNotFiniteOrOutOfRange) {
+  ScratchDir dir;
+  const Bytes bytes = PlotBuilder().e().m(100, 300).d(1100, 300).bytes();
+  const ParseResult r = parse(bytes);
+  const double nan = std::nan(""), inf = HUGE_VAL;
+  const std::string margin = "margin must be between 0 and 100 inches";
+  const std::string page = "page sides must be between 0 and 500 inches";
+  const std::vector<std::pair<std::function<void(RenderOptions&)>, std::string>> cases = {
+      {[&](RenderOptions& o) { o.margin = nan; }, margin},
+      {[&](RenderOptions& o) { o.margin = inf; }, margin},
+      {[&](RenderOptions& o) { o.margin = -0.5; }, margin},
+      {[&](RenderOptions& o) { o.dpi = nan; }, "resolution must be between 0 and 10000 dpi"},
+      {[&](RenderOptions& o) { o.page_width = nan; }, page},
+      {[&](RenderOptions& o) { o.page_height = 0; }, page},
+      {[&](RenderOptions& o) { o.page_width = 501; }, page},
+      {[&](RenderOptions& o) { o.max_pixels = nan; }, "the pixel limit must be between 1 and 32767 x 32767"},
+      {[&](RenderOptions& o) { o.max_pages = 0; }, "the page limit must be at least 1"},
+  };
+  FontSet fonts("", true);
+  for (const char* name : {"o.png", "o.svg", "o.pdf"}) {
+    for (const auto& [set, message] : cases) {
+      RenderOptions o;
+      set(o);
+      std::string err;
+      EXPECT_FALSE(render_file(r.commands, dir.file(name), o, fonts, err)) << message;
+      EXPECT_EQ(err, message);
+      err.clear();
+      EXPECT_FALSE(render_bytes(bytes.data(), bytes.size(), dir.file(name), o, fonts, err)) << message;
+      EXPECT_EQ(err, message);
+      EXPECT_FALSE(std::filesystem::exists(dir.file(name))) << name << ": " << message;
+    }
+  }
+}
+
+TEST(Render, RefusesAbsurdPagesInEveryFormat) {
+  ScratchDir dir;
+  // A text set at 2147483647 units' height is billions of inches wide.
+  const ParseResult r = parse(PlotBuilder().e().text(100, 100, 8, 0, 0, "\\s2147483647AB").bytes());
+  FontSet fonts("", true);
+  for (const char* name : {"a.png", "a.svg", "a.pdf"}) {
+    std::string err;
+    EXPECT_FALSE(render_file(r.commands, dir.file(name), RenderOptions{}, fonts, err)) << name;
+    EXPECT_EQ(err.rfind("page 1 would be ", 0), 0u) << err;
+    EXPECT_NE(err.find(": too large (at most "), std::string::npos) << err;
+    EXPECT_FALSE(std::filesystem::exists(dir.file(name))) << name;
+  }
+  // The largest drawing plot coordinates allow, with the widest margin, fits.
+  const ParseResult big = parse(PlotBuilder().e().f(100).m(-32768, -32768).d(32767, 32767).bytes());
+  RenderOptions o;
+  o.margin = 100;
+  std::string err;
+  EXPECT_TRUE(render_file(big.commands, dir.file("big.svg"), o, fonts, err)) << err;
+}
+
+TEST(Program, BadOptionValues) {
+  ScratchDir dir;
+  const std::string in = dir.file("pltfil");
+  testing::write_bytes(in, PlotBuilder().e().m(100, 300).d(1100, 300).bytes());
+  const std::vector<std::pair<std::string, std::string>> cases = {
+      {"--margin nan", "pltrender: bad --margin value 'nan'\n"},
+      {"--margin=inf", "pltrender: bad --margin value 'inf'\n"},
+      {"--dpi nan", "pltrender: bad --dpi value 'nan'\n"},
+      {"--page nanx3", "pltrender: bad --page value 'nanx3' (letter, a4 or WxH inches)\n"},
+      {"--max-pages 0", "pltrender: bad --max-pages value '0' (a whole number from 1)\n"},
+      {"--max-pages 2.5", "pltrender: bad --max-pages value '2.5' (a whole number from 1)\n"},
+  };
+  for (const auto& [option, message] : cases) {
+    const testing::Run r = testing::run(std::string(PLTRENDER) + " " + option + " " + in + " " + dir.file("o.svg"));
+    EXPECT_EQ(r.status, 2) << option;
+    EXPECT_EQ(r.err, message);
+    EXPECT_FALSE(std::filesystem::exists(dir.file("o.svg"))) << option;
+  }
+}
+
+TEST(Program, NamesAMissingOutputDirectory) {
+  ScratchDir dir;
+  const std::string in = dir.file("pltfil");
+  testing::write_bytes(in, PlotBuilder().e().m(100, 300).d(1100, 300).bytes());
+  for (const char* name : {"o.png", "o.svg", "o.pdf"}) {
+    const std::string out = dir.file("missing") + "/" + name;
+    testing::Run r = testing::run(std::string(PLTRENDER) + " " + in + " " + out);
+    EXPECT_EQ(r.status, 1);
+    EXPECT_EQ(r.err, "pltrender: " + out + ": directory " + dir.file("missing") + " does not exist\n");
+    const std::string under_file = in + "/" + name;
+    r = testing::run(std::string(PLTRENDER) + " " + in + " " + under_file);
+    EXPECT_EQ(r.status, 1);
+    EXPECT_EQ(r.err, "pltrender: " + under_file + ": directory " + in + " is not a directory\n");
+  }
+}
+
+TEST(Program, PageLimit) {
+  ScratchDir dir;
+  const std::string in = dir.file("pltfil");
+  const std::string prog = PLTRENDER;
+  testing::write_bytes(in, PlotBuilder().e().m(1, 1).d(9, 9).e().m(1, 1).d(9, 9).e().m(1, 1).d(9, 9).bytes());
+  testing::Run r = testing::run(prog + " --max-pages 2 " + in + " " + dir.file("p.png"));
+  EXPECT_EQ(r.status, 1);
+  EXPECT_EQ(r.err, "pltrender: " + in + ": more than 2 pages (page 3 begins at byte offset 22); --max-pages raises the limit\n");
+  EXPECT_FALSE(std::filesystem::exists(dir.file("p-1.png")));
+  r = testing::run(prog + " --max-pages 3 " + in + " " + dir.file("p.png"));
+  EXPECT_EQ(r.status, 0) << r.err;
+  EXPECT_TRUE(std::filesystem::exists(dir.file("p-3.png")));
+  // The default limit: 1000 pages.
+  testing::write_bytes(in, Bytes(1001, 'e'));
+  r = testing::run(prog + " " + in + " " + dir.file("e.png"));
+  EXPECT_EQ(r.status, 1);
+  EXPECT_EQ(r.err, "pltrender: " + in + ": more than 1000 pages (page 1001 begins at byte offset 1000); --max-pages raises the limit\n");
+  EXPECT_FALSE(std::filesystem::exists(dir.file("e-1.png")));
+  // The same limit for callers of the library.
+  std::string err;
+  FontSet fonts("", true);
+  const Bytes bytes(1001, 'e');
+  EXPECT_FALSE(render_bytes(bytes.data(), bytes.size(), dir.file("e.png"), RenderOptions{}, fonts, err));
+  EXPECT_EQ(err, "more than 1000 pages (page 1001 begins at byte offset 1000): refused; raise the page limit to draw them");
+}
+
+// A plot file of n draws, 5 bytes each: a band of zigzags.
+Bytes many_draws(int n) {
+  PlotBuilder b;
+  b.e().m(0, 0);
+  for (int i = 0; i < n; ++i) b.d(i / 700, 600 + (i * 7) % 50);
+  return b.bytes();
+}
+
+TEST(Program, MemoryStaysNearTheFileSize) {
+  if (testing::kAddressSanitizer) GTEST_SKIP() << "memory figures are meaningless under AddressSanitizer";
+  ScratchDir dir;
+  const std::string in = dir.file("pltfil");
+  testing::write_bytes(in, many_draws(1600000));  // 8 MB
+  const long dump = testing::peak_memory_kib({PLTDUMP, "--summary", in});
+  const long png = testing::peak_memory_kib({PLTRENDER, in, dir.file("o.png")});
+  EXPECT_GT(dump, 0);
+  EXPECT_LT(dump, 40 * 1024);
+  EXPECT_GT(png, 0);
+  EXPECT_LT(png, 60 * 1024);
+}
+
+TEST(Program, OutOfMemoryIsAClearError) {
+  if (testing::kAddressSanitizer) GTEST_SKIP() << "address space limits do not work under AddressSanitizer";
+  ScratchDir dir;
+  const std::string in = dir.file("pltfil");
+  testing::write_bytes(in, {});
+  std::filesystem::resize_file(in, 1ull << 30);  // a sparse gigabyte
+  const std::string limit = "ulimit -v 400000; ";
+  testing::Run r = testing::run(limit + PLTRENDER + " " + in + " " + dir.file("o.png"));
+  EXPECT_EQ(r.status, 1);
+  EXPECT_EQ(r.err, "pltrender: out of memory drawing " + in + "\n");
+  r = testing::run(limit + PLTDUMP + " " + in);
+  EXPECT_EQ(r.status, 1);
+  EXPECT_EQ(r.err, "pltdump: " + in + ": out of memory reading the plot file\n");
 }
 
 }  // namespace
