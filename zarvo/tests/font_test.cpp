@@ -97,7 +97,7 @@ TEST(FontZero, EveryGlyphHasTheExtentsMinus3And3) {
   }
   EXPECT_EQ(f.glyphs[' '], &dummy);
   EXPECT_EQ(f.glyphs[400], &dummy);
-  EXPECT_EQ(f.glyphs['A'], &f0c['A']);
+  EXPECT_EQ(f.glyphs['A'], &f0c[int{'A'}]);
   EXPECT_EQ(f.glyphs[301], &f0c[301]);
 }
 
