@@ -7,7 +7,6 @@
 
 #include "dump.h"
 #include "plotfile.h"
-#include "version.h"
 
 namespace {
 

@@ -10,7 +10,6 @@
 #include "plotfile.h"
 #include "render.h"
 #include "textlayout.h"
-#include "version.h"
 
 namespace {
 
