@@ -30,9 +30,9 @@ bool read_mseed(const std::vector<std::uint8_t>& b, std::vector<seisdata::Trace>
 // A SAC file of integer-valued samples (what integer encodings hold
 // exactly), converted by sac2mseed with encoding `encoding`, byte order
 // `order` and 512-byte records.
-std::string make_mseed(const zarvo::testing::ScratchDir& dir, const SacSpec& spec, const std::string& name,
+std::string make_mseed(const zarvo::testing::ScratchDir& dir, const SacSpec& desc, const std::string& name,
                        int encoding, int order) {
-  seisdata::testing::write_file(dir.file(name + ".sac"), seisdata::testing::sac_bytes(spec));
+  seisdata::testing::write_file(dir.file(name + ".sac"), seisdata::testing::sac_bytes(desc));
   const auto o = run(dir.path(), std::string(SAC2MSEED) + " -r 512 -s 1 -e " + std::to_string(encoding) +
                                      " -b " + std::to_string(order) + " -o " + name + ".mseed " + name + ".sac");
   EXPECT_EQ(o.status, 0) << o.err;
@@ -75,10 +75,10 @@ TEST(Mseed, TestFileMatchesMseed2sac) {
 
 TEST(Mseed, EveryEncodingAndByteOrderCarriesTheSacSamples) {
   zarvo::testing::ScratchDir dir;
-  const SacSpec spec = wave(3000);
+  const SacSpec desc = wave(3000);
   seisdata::Trace sac;
   std::string error;
-  const auto sac_file = seisdata::testing::sac_bytes(spec);
+  const auto sac_file = seisdata::testing::sac_bytes(desc);
   ASSERT_TRUE(seisdata::read_sac("s", sac_file.data(), sac_file.size(), sac, error)) << error;
   const struct {
     int encoding;
@@ -86,7 +86,7 @@ TEST(Mseed, EveryEncodingAndByteOrderCarriesTheSacSamples) {
   } encodings[] = {{3, "32-bit integers"}, {4, "32-bit floats"}, {10, "Steim-1"}, {11, "Steim-2"}};
   for (const auto& e : encodings) {
     for (const int order : {0, 1}) {
-      const std::string path = make_mseed(dir, spec, "e" + std::to_string(e.encoding), e.encoding, order);
+      const std::string path = make_mseed(dir, desc, "e" + std::to_string(e.encoding), e.encoding, order);
       std::vector<seisdata::Trace> traces;
       std::vector<std::string> notes;
       ASSERT_TRUE(read_mseed(bytes_of(path), traces, notes, error)) << error;
@@ -105,8 +105,8 @@ TEST(Mseed, ChannelsAndGapsGiveOneTraceEach) {
   later.min += 1;  // 1000 samples at 0.05 s end 50 s after the start: a 10 s gap
   other.station = "OTHR";
   std::vector<std::uint8_t> all;
-  for (const auto& [spec, name] : {std::pair{first, "a"}, std::pair{later, "b"}, std::pair{other, "c"}}) {
-    const auto b = bytes_of(make_mseed(dir, spec, name, 11, 1));
+  for (const auto& [desc, name] : {std::pair{first, "a"}, std::pair{later, "b"}, std::pair{other, "c"}}) {
+    const auto b = bytes_of(make_mseed(dir, desc, name, 11, 1));
     all.insert(all.end(), b.begin(), b.end());
   }
   std::vector<seisdata::Trace> traces;

@@ -13,8 +13,8 @@ namespace {
 using seisdata::testing::SacSpec;
 using seisdata::testing::sac_bytes;
 
-bool read(const SacSpec& spec, seisdata::Trace& t, std::string& error) {
-  const std::vector<std::uint8_t> b = sac_bytes(spec);
+bool read(const SacSpec& desc, seisdata::Trace& t, std::string& error) {
+  const std::vector<std::uint8_t> b = sac_bytes(desc);
   EXPECT_EQ(seisdata::detect_kind(b.data(), b.size()), seisdata::FileKind::sac);
   return seisdata::read_sac("in.sac", b.data(), b.size(), t, error);
 }

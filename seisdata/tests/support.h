@@ -23,7 +23,7 @@ struct SacSpec {
   std::vector<float> samples;
 };
 
-std::vector<std::uint8_t> sac_bytes(const SacSpec& spec);
+std::vector<std::uint8_t> sac_bytes(const SacSpec& desc);
 
 // miniSEED records of 32-bit integers packed by libmseed (encoding 3, 10
 // or 11), 512 bytes each, starting at `start_us`, 20 samples per second.
