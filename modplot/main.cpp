@@ -22,7 +22,7 @@ namespace {
 
 constexpr int kUsageStatus = 2;
 constexpr std::size_t kMaxModels = 20;       // legend entries that fit beside the frame
-constexpr std::size_t kPlotNameMax = 80;     // the library keeps at most 80 characters of the name
+constexpr std::size_t kPlotNameMax = 80;     // the longest plot file name the library accepts
 constexpr const char* kDefaultOutput = "modplot.png";
 constexpr const char* kDefaultPlotFile = "pltfil";
 constexpr double kMaxDpi = 2400;

@@ -21,7 +21,7 @@
 namespace {
 
 constexpr int kUsageError = 2;
-constexpr std::size_t kPlotNameMax = 80;  // what the library keeps of a plot file name
+constexpr std::size_t kPlotNameMax = 80;  // the longest plot file name the library accepts
 
 void usage(std::FILE* out) {
   std::fputs(
