@@ -1,7 +1,10 @@
 #include "record.h"
 
+#include <bit>
 #include <cerrno>
 #include <charconv>
+#include <cstddef>
+#include <cstdint>
 #include <cstdio>
 #include <cstring>
 #include <memory>
@@ -30,23 +33,61 @@ int last_nonblank(std::string_view field) {
   return k == std::string_view::npos ? 0 : static_cast<int>(k);
 }
 
-// The common field read in place: blanks, an optional sign, digits with a
-// decimal point, blanks.  Returns false for anything else (no decimal
-// point, an exponent, blanks inside, a value out of range), which the full
-// reader handles.
+// The digits of [p, end) as far as they go: the end of the run.
+const char* skip_digits(const char* p, const char* end) {
+  while (p < end && is_digit(*p)) ++p;
+  return p;
+}
+
+// `w` followed by the digits of [p, end).
+std::uint64_t append_digits(std::uint64_t w, const char* p, const char* end) {
+  for (; p < end; ++p) w = w * 10 + static_cast<std::uint64_t>(*p - '0');
+  return w;
+}
+
+// Powers of ten that are exact doubles.
+constexpr double kExactPowersOfTen[] = {1e0, 1e1, 1e2,  1e3,  1e4,  1e5,  1e6,  1e7,
+                                        1e8, 1e9, 1e10, 1e11, 1e12, 1e13, 1e14, 1e15};
+
+// At most this many digits make an integer below 2^53, exact in double.
+constexpr std::ptrdiff_t kExactDigits = 15;
+
+// The bits a double carries below a float's mantissa, and their pattern
+// when the double lies exactly halfway between two normal floats.
+constexpr std::uint64_t kBelowFloatMask = (std::uint64_t{1} << 29) - 1;
+constexpr std::uint64_t kFloatHalfway = std::uint64_t{1} << 28;
+
+// The common field read in one pass: blanks, an optional sign, at most 15
+// digits with a decimal point among them, blanks.  Returns false for
+// anything else, which the full reader handles.
+//
+// The field is w / 10^f: w its digits as an integer, f the digits after
+// the point.  Both are exact doubles, so the quotient is the field's value
+// rounded once, to double.  Rounding to double never carries a value
+// across a float midpoint (midpoints are doubles), so the quotient rounds
+// to the same float as the field's value unless it is a midpoint itself;
+// then the full reader decides.  Values lie between 1e-15 and 1e15, where
+// floats are normal, or are zero.
 bool parse_plain_real(std::string_view field, float& out) {
   const char* p = field.data();
   const char* end = p + field.size();
   while (p < end && *p == ' ') ++p;
-  while (end > p && end[-1] == ' ') --end;
-  const char* digits = p < end && (*p == '+' || *p == '-') ? p + 1 : p;
-  if (digits == end || !(is_digit(*digits) || *digits == '.')) return false;
-  if (*p == '+') ++p;  // from_chars takes a minus sign only
-  if (std::memchr(digits, '.', static_cast<std::size_t>(end - digits)) == nullptr) return false;
-  float v = 0.0f;
-  const auto [stop, ec] = std::from_chars(p, end, v, std::chars_format::fixed);
-  if (ec != std::errc() || stop != end) return false;
-  out = v;
+  const bool negative = p < end && *p == '-';
+  if (p < end && (*p == '+' || *p == '-')) ++p;
+  const char* point = skip_digits(p, end);
+  if (point == end || *point != '.') return false;
+  const char* digits_end = skip_digits(point + 1, end);
+  for (const char* q = digits_end; q < end; ++q)
+    if (*q != ' ') return false;
+  const std::ptrdiff_t whole = point - p;
+  const std::ptrdiff_t fraction = digits_end - point - 1;
+  if (whole + fraction == 0 || whole + fraction > kExactDigits) return false;
+
+  const std::uint64_t w = append_digits(append_digits(0, p, point), point + 1, digits_end);
+  const double value = static_cast<double>(w) / kExactPowersOfTen[fraction];
+  if ((std::bit_cast<std::uint64_t>(value) & kBelowFloatMask) == kFloatHalfway) return false;
+  const float v = static_cast<float>(value);
+  out = negative ? -v : v;
   return true;
 }
 

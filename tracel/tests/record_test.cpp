@@ -179,6 +179,18 @@ TEST(ParseReal, AgreesWithStrtofOnRandomFields) {
   }
 }
 
+// Plain fields whose nearest double lies exactly halfway between two
+// floats although the field does not: rounding twice, first to double,
+// would give the wrong float.  Each is read as strtof reads it.
+TEST(ParseReal, PlainFieldsNotRoundedTwice) {
+  for (const char* text : {"7.42621111869812", "0.442100390791893", "4.62765908241272",
+                           "-9.47886037826538", "6.72966456413269", "-7.62717080116272"}) {
+    const float want = ref(text);
+    EXPECT_NE(want, static_cast<float>(std::strtod(text, nullptr))) << text;
+    EXPECT_EQ(real(text), want) << text;
+  }
+}
+
 TEST(ParseReal, ImpliedDecimalsAgreeWithStrtof) {
   std::mt19937 rng(777);
   std::uniform_int_distribution<int> digit(0, 9), len(1, 16);
