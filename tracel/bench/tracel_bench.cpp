@@ -1,5 +1,6 @@
-// tracel end to end, process start included: the largest record the format
-// holds (99,999 samples) read, plotted and written to pltfil.
+// tracel on the largest record the format holds (99,999 samples): end to
+// end, process start included, read, plotted and written to pltfil; and the
+// record reading alone, in this process, with its field conversion.
 #include <benchmark/benchmark.h>
 
 #include <fcntl.h>
@@ -10,6 +11,9 @@
 
 #include <cstdio>
 #include <string>
+#include <vector>
+
+#include "record.h"
 
 extern char** environ;
 
@@ -30,11 +34,26 @@ int run_in(const std::string& dir, const char* program, const std::string& input
   return status;
 }
 
-void BM_TracelLargestRecord(benchmark::State& state) {
+// A temporary folder holding big.rec, the 99,999-sample record; empty on
+// failure.
+std::string make_big_record() {
   char tmpl[] = "/tmp/tracel-bench-XXXXXX";
   const std::string dir = mkdtemp(tmpl);
   const std::string generate = std::string(GENRECORD) + " 99999 " + dir + "/big.rec";
-  if (std::system(generate.c_str()) != 0) state.SkipWithError("genrecord failed");
+  return std::system(generate.c_str()) == 0 ? dir : std::string();
+}
+
+void remove_folder(benchmark::State& state, const std::string& dir) {
+  const std::string cleanup = "rm -rf " + dir;
+  if (std::system(cleanup.c_str()) != 0) state.SkipWithError("cleanup failed");
+}
+
+void BM_TracelLargestRecord(benchmark::State& state) {
+  const std::string dir = make_big_record();
+  if (dir.empty()) {
+    state.SkipWithError("genrecord failed");
+    return;
+  }
   const std::string name_file = dir + "/name.txt";
   std::FILE* f = std::fopen(name_file.c_str(), "w");
   std::fputs("big.rec\n", f);
@@ -42,10 +61,28 @@ void BM_TracelLargestRecord(benchmark::State& state) {
   for (auto _ : state) {
     if (run_in(dir, TRACEL, name_file) != 0) state.SkipWithError("tracel failed");
   }
-  const std::string cleanup = "rm -rf " + dir;
-  if (std::system(cleanup.c_str()) != 0) state.SkipWithError("cleanup failed");
+  remove_folder(state, dir);
+}
+
+// read_record alone, warm: the file read, its lines split and every sample
+// field converted; items are samples.
+void BM_ReadLargestRecord(benchmark::State& state) {
+  const std::string dir = make_big_record();
+  if (dir.empty()) {
+    state.SkipWithError("genrecord failed");
+    return;
+  }
+  std::vector<float> y(tracel::kMaxSamples);
+  tracel::CountLine count;
+  for (auto _ : state) {
+    if (!tracel::read_record(dir + "/big.rec", count, y)) state.SkipWithError("read_record failed");
+    benchmark::DoNotOptimize(y.data());
+  }
+  state.SetItemsProcessed(state.iterations() * count.np);
+  remove_folder(state, dir);
 }
 
 BENCHMARK(BM_TracelLargestRecord)->Unit(benchmark::kMillisecond)->UseRealTime();
+BENCHMARK(BM_ReadLargestRecord)->Unit(benchmark::kMillisecond);
 
 }  // namespace
