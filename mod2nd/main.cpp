@@ -14,6 +14,7 @@
 #include <utility>
 #include <vector>
 
+#include "cmdline.h"
 #include "modelfile.h"
 #include "nd.h"
 
@@ -92,22 +93,9 @@ struct Options {
 // Reads the command line into `o`.  Returns the exit status when the run
 // ends here (help or a usage error), nothing when it goes on.
 std::optional<int> parseArguments(int argc, char** argv, Options& o) {
-    for (int i = 1; i < argc; ++i) {
-        std::string a = argv[i];
-        std::string value;
-        const bool takesValue = a == "-o" || a == "--moho" || a.rfind("--moho=", 0) == 0;
-        if (takesValue) {
-            const std::size_t eq = a.find('=');
-            if (eq != std::string::npos) {
-                value = a.substr(eq + 1);
-                a.erase(eq);
-            } else if (i + 1 < argc) {
-                value = argv[++i];
-            } else {
-                std::fprintf(stderr, "mod2nd: %s needs a value\n", a.c_str());
-                return kUsageStatus;
-            }
-        }
+    const auto args = cmdline::read_args(argc, argv, {"-o", "--moho"}, "mod2nd");
+    if (!args) return kUsageStatus;
+    for (const auto& [a, value, option] : *args) {
         if (a == "--help" || a == "-h") {
             usage(stdout);
             return EXIT_SUCCESS;
@@ -119,7 +107,7 @@ std::optional<int> parseArguments(int argc, char** argv, Options& o) {
                 std::fprintf(stderr, "mod2nd: bad --moho value '%s' (a depth in km)\n", value.c_str());
                 return kUsageStatus;
             }
-        } else if (a.size() > 1 && a[0] == '-') {
+        } else if (option) {
             std::fprintf(stderr, "mod2nd: unknown option %s\n", a.c_str());
             usage(stderr);
             return kUsageStatus;

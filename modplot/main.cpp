@@ -12,6 +12,7 @@
 
 #include <zarvo/zarvo.hpp>
 
+#include "cmdline.h"
 #include "figure.h"
 #include "modelfile.h"
 #include "plotfile.h"
@@ -77,23 +78,9 @@ struct Options {
 // Reads the command line into `o`.  Returns the exit status when the run
 // ends here (help or a usage error), nothing when it goes on.
 std::optional<int> parseArguments(int argc, char** argv, Options& o) {
-    for (int i = 1; i < argc; ++i) {
-        std::string a = argv[i];
-        std::string value;
-        const bool takesValue = a == "-o" || a.rfind("--zoom", 0) == 0 || a.rfind("--plotfile", 0) == 0 ||
-                                a.rfind("--dpi", 0) == 0;
-        if (takesValue) {
-            const std::size_t eq = a.find('=');
-            if (eq != std::string::npos && a != "-o") {
-                value = a.substr(eq + 1);
-                a.erase(eq);
-            } else if (i + 1 < argc) {
-                value = argv[++i];
-            } else {
-                std::fprintf(stderr, "modplot: %s needs a value\n", a.c_str());
-                return kUsageStatus;
-            }
-        }
+    const auto args = cmdline::read_args(argc, argv, {"-o", "--zoom", "--plotfile", "--dpi"}, "modplot");
+    if (!args) return kUsageStatus;
+    for (const auto& [a, value, option] : *args) {
         if (a == "--help" || a == "-h") {
             usage(stdout);
             return EXIT_SUCCESS;
@@ -115,7 +102,7 @@ std::optional<int> parseArguments(int argc, char** argv, Options& o) {
                 return kUsageStatus;
             }
             o.render.dpi = *dpi;
-        } else if (a.size() > 1 && a[0] == '-') {
+        } else if (option) {
             std::fprintf(stderr, "modplot: unknown option %s\n", a.c_str());
             usage(stderr);
             return kUsageStatus;

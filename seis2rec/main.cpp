@@ -7,6 +7,7 @@
 #include <string>
 #include <vector>
 
+#include "cmdline.h"
 #include "seisdata.h"
 
 namespace {
@@ -58,22 +59,9 @@ bool parse_window(const std::string& text, double& start, double& end) {
 
 // 0 to go on, else the exit status.
 int parse_args(int argc, char** argv, Options& o) {
-  for (int i = 1; i < argc; ++i) {
-    std::string a = argv[i];
-    std::string value;
-    const bool takes_value = a == "-o" || a.rfind("--select", 0) == 0 || a.rfind("--window", 0) == 0;
-    if (takes_value) {
-      const std::size_t eq = a.find('=');
-      if (a.rfind("--", 0) == 0 && eq != std::string::npos) {
-        value = a.substr(eq + 1);
-        a.resize(eq);
-      } else if (i + 1 < argc) {
-        value = argv[++i];
-      } else {
-        std::fprintf(stderr, "seis2rec: %s needs a value\n", a.c_str());
-        return kUsageError;
-      }
-    }
+  const auto args = cmdline::read_args(argc, argv, {"-o", "--select", "--window"}, "seis2rec");
+  if (!args) return kUsageError;
+  for (const auto& [a, value, option] : *args) {
     if (a == "--help" || a == "-h") {
       usage(stdout);
       return -1;
@@ -90,7 +78,7 @@ int parse_args(int argc, char** argv, Options& o) {
         return kUsageError;
       }
       o.windowed = true;
-    } else if (a.size() > 1 && a[0] == '-') {
+    } else if (option) {
       std::fprintf(stderr, "seis2rec: unknown option %s\n", a.c_str());
       usage(stderr);
       return kUsageError;

@@ -13,6 +13,7 @@
 
 #include <zarvo/zarvo.hpp>
 
+#include "cmdline.h"
 #include "graph.h"
 #include "record.h"
 #include "render.h"
@@ -58,24 +59,10 @@ struct Options {
 // 0 to go on, -1 after --help, else the exit status.
 int parse_args(int argc, char** argv, Options& o) {
   bool have_fonts = false;
-  for (int i = 1; i < argc; ++i) {
-    std::string a = argv[i];
-    std::string value;
-    const bool takes_value = a == "-o" || a.rfind("--title", 0) == 0 || a.rfind("--plotfile", 0) == 0 ||
-                             a.rfind("--dpi", 0) == 0 || a.rfind("--select", 0) == 0 ||
-                             a.rfind("--fonts", 0) == 0;
-    if (takes_value) {
-      const std::size_t eq = a.find('=');
-      if (a.rfind("--", 0) == 0 && eq != std::string::npos) {
-        value = a.substr(eq + 1);
-        a.resize(eq);
-      } else if (i + 1 < argc) {
-        value = argv[++i];
-      } else {
-        std::fprintf(stderr, "seisfig: %s needs a value\n", a.c_str());
-        return kUsageError;
-      }
-    }
+  const auto args = cmdline::read_args(
+      argc, argv, {"-o", "--title", "--plotfile", "--dpi", "--select", "--fonts"}, "seisfig");
+  if (!args) return kUsageError;
+  for (const auto& [a, value, option] : *args) {
     if (a == "--help" || a == "-h") {
       usage(stdout);
       return -1;
@@ -98,7 +85,7 @@ int parse_args(int argc, char** argv, Options& o) {
     } else if (a == "--fonts") {
       o.font_dir = value;
       have_fonts = true;
-    } else if (a.size() > 1 && a[0] == '-') {
+    } else if (option) {
       std::fprintf(stderr, "seisfig: unknown option %s\n", a.c_str());
       usage(stderr);
       return kUsageError;

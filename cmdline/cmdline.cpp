@@ -1,0 +1,39 @@
+#include "cmdline.h"
+
+#include <algorithm>
+#include <cstdio>
+
+namespace cmdline {
+
+namespace {
+
+bool is_long_option(std::string_view a) { return a.size() > 2 && a.substr(0, 2) == "--"; }
+
+}  // namespace
+
+std::optional<std::vector<Arg>> read_args(int argc, char** argv, std::vector<std::string_view> with_value,
+                                          const char* program) {
+  auto takes_value = [&](std::string_view name) {
+    return std::find(with_value.begin(), with_value.end(), name) != with_value.end();
+  };
+  std::vector<Arg> args;
+  for (int i = 1; i < argc; ++i) {
+    const std::string_view a = argv[i];
+    Arg arg{std::string(a), "", a.size() > 1 && a[0] == '-'};
+    const std::size_t eq = a.find('=');
+    if (is_long_option(a) && eq != std::string_view::npos && takes_value(a.substr(0, eq))) {
+      arg.name = a.substr(0, eq);
+      arg.value = a.substr(eq + 1);
+    } else if (arg.option && takes_value(a)) {
+      if (i + 1 == argc) {
+        std::fprintf(stderr, "%s: %s needs a value\n", program, argv[i]);
+        return std::nullopt;
+      }
+      arg.value = argv[++i];
+    }
+    args.push_back(std::move(arg));
+  }
+  return args;
+}
+
+}  // namespace cmdline

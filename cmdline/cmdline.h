@@ -1,0 +1,32 @@
+// The command lines of the companion tools: options with and without a
+// value, and operands, in the order given.
+#ifndef CMDLINE_CMDLINE_H
+#define CMDLINE_CMDLINE_H
+
+#include <optional>
+#include <string>
+#include <string_view>
+#include <vector>
+
+namespace cmdline {
+
+// One argument as read: an option ("-o", "--window") with its value, or an
+// operand (a file name; "-" alone is an operand too).
+struct Arg {
+  std::string name;   // the option as typed, "=VALUE" removed; or the operand
+  std::string value;  // the option's value, when it takes one
+  bool option = false;
+};
+
+// Reads argv[1] .. argv[argc-1].  The options in `with_value` take a value:
+// the next argument, or for a long option also "--name=VALUE".  Any other
+// argument of two or more characters starting with '-' is an option without
+// a value, kept whole (an unknown "--name=VALUE" included) for the caller to
+// refuse.  An option that needs a value as the last argument is reported on
+// stderr as "PROGRAM: NAME needs a value": nothing is returned.
+std::optional<std::vector<Arg>> read_args(int argc, char** argv, std::vector<std::string_view> with_value,
+                                          const char* program);
+
+}  // namespace cmdline
+
+#endif

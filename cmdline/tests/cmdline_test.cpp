@@ -1,0 +1,52 @@
+// The argument reader: values after "=" or in the next argument, options
+// kept whole, operands, and a value missing at the end.
+#include "cmdline.h"
+
+#include <gtest/gtest.h>
+
+#include <string>
+#include <vector>
+
+namespace {
+
+// "name=value" for options with a value, "name" for the others, "<name>"
+// for operands; "refused" when nothing is returned.
+std::string read(std::vector<std::string> words) {
+  std::vector<char*> argv{const_cast<char*>("prog")};
+  for (std::string& w : words) argv.push_back(w.data());
+  const auto args = cmdline::read_args(static_cast<int>(argv.size()), argv.data(), {"-o", "--window"}, "prog");
+  if (!args) return "refused";
+  std::string out;
+  for (const cmdline::Arg& a : *args) {
+    if (!out.empty()) out += ' ';
+    out += a.option ? a.name : "<" + a.name + ">";
+    if (a.option && (a.name == "-o" || a.name == "--window")) out += "=" + a.value;
+  }
+  return out;
+}
+
+TEST(ReadArgs, Forms) {
+  const struct {
+    std::vector<std::string> words;
+    const char* read;
+  } cases[] = {
+      {{"a.sac", "-o", "x.rec"}, "<a.sac> -o=x.rec"},
+      {{"--window", "1,2", "--window=3,4"}, "--window=1,2 --window=3,4"},
+      {{"--window="}, "--window="},
+      {{"-o", "--window"}, "-o=--window"},          // the next argument is the value, whatever it is
+      {{"-o=x", "--split=yes", "--windowx=1"}, "-o=x --split=yes --windowx=1"},  // kept whole
+      {{"-", "--help", "-h"}, "<-> --help -h"},
+      {{}, ""},
+  };
+  for (const auto& c : cases) EXPECT_EQ(read(c.words), c.read);
+}
+
+TEST(ReadArgs, ValueMissingAtTheEnd) {
+  for (const char* last : {"-o", "--window"}) {
+    testing::internal::CaptureStderr();
+    EXPECT_EQ(read({"a.sac", last}), "refused");
+    EXPECT_EQ(testing::internal::GetCapturedStderr(), std::string("prog: ") + last + " needs a value\n");
+  }
+}
+
+}  // namespace
