@@ -7,6 +7,7 @@
 #include <string>
 #include <vector>
 
+#include "cmdline.h"
 #include "plotfile.h"
 #include "render.h"
 #include "textlayout.h"
@@ -98,24 +99,10 @@ int main(int argc, char** argv) {
   bool have_font_dir = false;
   bool landscape = false;
   std::vector<std::string> files;
-  for (int i = 1; i < argc; ++i) {
-    std::string a = argv[i];
-    std::string value;
-    const bool takes_value = a.rfind("--dpi", 0) == 0 || a.rfind("--page", 0) == 0 ||
-                             a.rfind("--margin", 0) == 0 || a.rfind("--fonts", 0) == 0 ||
-                             a.rfind("--max-pages", 0) == 0;
-    if (takes_value) {
-      const std::size_t eq = a.find('=');
-      if (eq != std::string::npos) {
-        value = a.substr(eq + 1);
-        a = a.substr(0, eq);
-      } else if (i + 1 < argc) {
-        value = argv[++i];
-      } else {
-        std::fprintf(stderr, "pltrender: %s needs a value\n", a.c_str());
-        return 2;
-      }
-    }
+  const auto args =
+      cmdline::read_args(argc, argv, {"--dpi", "--page", "--margin", "--fonts", "--max-pages"}, "pltrender");
+  if (!args) return 2;
+  for (const auto& [a, value, option] : *args) {
     double v = 0;
     if (a == "--help" || a == "-h") {
       usage(stdout);
@@ -152,7 +139,7 @@ int main(int argc, char** argv) {
       have_font_dir = true;
     } else if (a == "--landscape") {
       landscape = true;
-    } else if (a.size() > 1 && a[0] == '-') {
+    } else if (option) {
       std::fprintf(stderr, "pltrender: unknown option %s\n", a.c_str());
       usage(stderr);
       return 2;
