@@ -48,18 +48,6 @@ bench() {
   fi
 }
 
-# Mean wall time in ms of a shell command run in $work, for figures set
-# side by side (hyperfine when installed, else the timed loop).
-mean_ms() {
-  local cmd=$1
-  if [ -z "${BENCH_NO_HYPERFINE:-}" ] && command -v hyperfine >/dev/null; then
-    (cd "$work" && hyperfine --style none --warmup 5 --min-runs "${BENCH_RUNS:-50}" --export-json mean.json "$cmd" >/dev/null)
-    awk -F: '/"mean"/ { sub(/,.*/, "", $2); printf "%.3f", $2 * 1000; exit }' "$work/mean.json"
-  else
-    (cd "$work" && time_loop "${BENCH_RUNS:-50}" "$cmd") | awk '{ print $2 }'
-  fi
-}
-
 # tracel end to end on the largest record the format holds: process start,
 # prompt, reading 99,999 samples, the whole graph written to pltfil.
 "$build/tools/genrecord" 99999 "$work/big.rec"
@@ -68,25 +56,18 @@ bench "tracel, 99,999-sample record (target < 40 ms)" \
   "'$build/tracel/tracel' < name.txt > /dev/null"
 
 # tracel against cat reading the same record, side by side: reading and
-# plotting the samples should cost little more than reading the file.  On a
-# shared machine the speed drifts from second to second, so the two are
-# timed in alternating rounds; each round gives a ratio, and the median of
-# the rounds is the figure.
-rounds=${BENCH_ROUNDS:-7}
-echo "== tracel against cat, 99,999-sample record, $rounds rounds (target: median ratio <= 3)"
-ratios=""
-for ((r = 1; r <= rounds; r++)); do
-  cat_ms=$(mean_ms "cat big.rec > /dev/null")
-  tracel_ms=$(mean_ms "'$build/tracel/tracel' < name.txt > /dev/null")
-  ratio=$(awk -v c="$cat_ms" -v t="$tracel_ms" 'BEGIN { printf "%.2f", t / c }')
-  echo "  round $r: cat $(printf %.2f "$cat_ms") ms, tracel $(printf %.2f "$tracel_ms") ms, ratio $ratio"
-  ratios="$ratios $ratio"
-done
-echo "$ratios" | tr ' ' '\n' | sed '/^$/d' | sort -n |
-  awk '{ v[NR] = $1 } END { m = NR % 2 ? v[(NR + 1) / 2] : (v[NR / 2] + v[NR / 2 + 1]) / 2; printf "  median ratio %.2f\n", m }'
+# plotting the samples should cost little more than reading the file.  Both
+# are started directly (no shell: for commands of a few milliseconds the
+# shell's start-up, which hyperfine subtracts, is too uncertain) and run one
+# after the other in every iteration, so that both meet the machine's
+# changing speed alike; each repetition gives a ratio, and the median of the
+# repetitions is the figure.
+echo "== tracel against cat, 99,999-sample record (target: median ratio <= 3)"
+"$build/tracel/bench/tracel_bench" --benchmark_filter=AgainstCat --benchmark_min_time=1 \
+  --benchmark_repetitions="${BENCH_ROUNDS:-7}" 2>&1 | grep -E '^BM_TracelAgainstCat/real_time(_median)? '
 
-# The same with Google Benchmark, process start included.
-"$build/tracel/bench/tracel_bench" --benchmark_min_time=1
+# tracel's whole run and read_record alone, with Google Benchmark.
+"$build/tracel/bench/tracel_bench" --benchmark_filter=LargestRecord --benchmark_min_time=1
 
 # The data curve alone: points per second through the plot file stream.
 echo "== zarvo data curve (target >= 20 million points per second, solid)"
