@@ -46,13 +46,21 @@ double milliseconds(Run run) {
   return std::chrono::duration<double, std::milli>(std::chrono::steady_clock::now() - start).count();
 }
 
-// A temporary folder holding big.rec, the 99,999-sample record; empty on
-// failure.
-std::string make_big_record() {
+// A temporary folder holding big.rec, the 99,999-sample record, and
+// name.txt, the answer to tracel's prompt; empty, with the benchmark
+// marked failed, when genrecord fails.
+std::string make_big_record(benchmark::State& state) {
   char tmpl[] = "/tmp/tracel-bench-XXXXXX";
   const std::string dir = mkdtemp(tmpl);
   const std::string generate = std::string(GENRECORD) + " 99999 " + dir + "/big.rec";
-  return std::system(generate.c_str()) == 0 ? dir : std::string();
+  if (std::system(generate.c_str()) != 0) {
+    state.SkipWithError("genrecord failed");
+    return {};
+  }
+  std::FILE* f = std::fopen((dir + "/name.txt").c_str(), "w");
+  std::fputs("big.rec\n", f);
+  std::fclose(f);
+  return dir;
 }
 
 void remove_folder(benchmark::State& state, const std::string& dir) {
@@ -61,15 +69,9 @@ void remove_folder(benchmark::State& state, const std::string& dir) {
 }
 
 void BM_TracelLargestRecord(benchmark::State& state) {
-  const std::string dir = make_big_record();
-  if (dir.empty()) {
-    state.SkipWithError("genrecord failed");
-    return;
-  }
+  const std::string dir = make_big_record(state);
+  if (dir.empty()) return;
   const std::string name_file = dir + "/name.txt";
-  std::FILE* f = std::fopen(name_file.c_str(), "w");
-  std::fputs("big.rec\n", f);
-  std::fclose(f);
   for (auto _ : state) {
     if (run_in(dir, TRACEL, name_file) != 0) state.SkipWithError("tracel failed");
   }
@@ -80,15 +82,9 @@ void BM_TracelLargestRecord(benchmark::State& state) {
 // iteration, so that both meet the same machine; each started directly, no
 // shell.  Counters: the mean wall time of each and tracel's over cat's.
 void BM_TracelAgainstCat(benchmark::State& state) {
-  const std::string dir = make_big_record();
-  if (dir.empty()) {
-    state.SkipWithError("genrecord failed");
-    return;
-  }
+  const std::string dir = make_big_record(state);
+  if (dir.empty()) return;
   const std::string name_file = dir + "/name.txt";
-  std::FILE* f = std::fopen(name_file.c_str(), "w");
-  std::fputs("big.rec\n", f);
-  std::fclose(f);
   double cat_ms = 0, tracel_ms = 0;
   for (auto _ : state) {
     cat_ms += milliseconds([&] {
@@ -108,11 +104,8 @@ void BM_TracelAgainstCat(benchmark::State& state) {
 // read_record alone, warm: the file read, its lines split and every sample
 // field converted; items are samples.
 void BM_ReadLargestRecord(benchmark::State& state) {
-  const std::string dir = make_big_record();
-  if (dir.empty()) {
-    state.SkipWithError("genrecord failed");
-    return;
-  }
+  const std::string dir = make_big_record(state);
+  if (dir.empty()) return;
   std::vector<float> y(tracel::kMaxSamples);
   tracel::CountLine count;
   for (auto _ : state) {
