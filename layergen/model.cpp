@@ -1,10 +1,11 @@
 #include "model.h"
 
+#include "decimal.h"
+
 #include <algorithm>
 #include <charconv>
 #include <cstdint>
 #include <cmath>
-#include <memory>
 #include <string>
 
 namespace layergen {
@@ -13,9 +14,6 @@ namespace {
 
 bool isDigit(char c) { return c >= '0' && c <= '9'; }
 
-constexpr long long kExponentCap = 100000;  // exponents beyond this are out of float range anyway
-constexpr std::size_t kExponentRoom = 24;   // "e", a sign and up to 19 digits
-constexpr std::size_t kStackField = 64;     // fields up to this width are rewritten on the stack
 
 }  // namespace
 
@@ -23,15 +21,8 @@ std::optional<float> readField(std::string_view field, int decimals) {
     if (field.find_first_not_of(' ') == std::string_view::npos) return 0.0f;
 
     // The field's rules are applied here; the number they leave is the
-    // significant digits (leading zeros dropped) times a power of ten,
-    // written as "DIGITSeN" and rounded to float by from_chars.
-    char small[kStackField + kExponentRoom];
-    std::unique_ptr<char[]> large;
-    char* digits = small;
-    if (field.size() > kStackField) {
-        large = std::make_unique<char[]>(field.size() + kExponentRoom);
-        digits = large.get();
-    }
+    // significant digits times a power of ten.
+    decimal::SignificantDigits digits(field.size());
 
     std::size_t i = 0;
     auto more = [&] {
@@ -41,7 +32,6 @@ std::optional<float> readField(std::string_view field, int decimals) {
     bool negative = false;
     if (more() && (field[i] == '+' || field[i] == '-')) negative = field[i++] == '-';
 
-    std::size_t significant = 0;  // digits kept, leading zeros dropped
     int mantissaDigits = 0;
     long long fractionDigits = 0;
     bool point = false;
@@ -49,7 +39,7 @@ std::optional<float> readField(std::string_view field, int decimals) {
         const char c = field[i];
         if (isDigit(c)) {
             ++mantissaDigits;
-            if (significant != 0 || c != '0') digits[significant++] = c;
+            digits.push(c);
             fractionDigits += point;
         } else if (c == '.' && !point) {
             point = true;
@@ -70,26 +60,17 @@ std::optional<float> readField(std::string_view field, int decimals) {
         int exponentDigits = 0;
         for (; more(); ++i) {
             if (!isDigit(field[i])) return std::nullopt;
-            if (exponent < kExponentCap) exponent = exponent * 10 + (field[i] - '0');
+            if (exponent < decimal::kExponentCap) exponent = exponent * 10 + (field[i] - '0');
             ++exponentDigits;
         }
         if (exponentDigits == 0) return std::nullopt;
         power += negativeExponent ? -exponent : exponent;
     }
-    if (significant == 0) return negative ? -0.0f : 0.0f;
+    if (digits.count() == 0) return negative ? -0.0f : 0.0f;
 
-    char* end = digits + significant;
-    *end++ = 'e';
-    end = std::to_chars(end, digits + significant + kExponentRoom, power).ptr;
-    float value = 0.0f;
-    if (std::from_chars(digits, end, value).ec == std::errc::result_out_of_range) {
-        // The digits times 10^power lie in [10^(significant-1+power),
-        // 10^(significant+power)): at or above 1 the value overflows a
-        // float, below 1 it underflows to zero.
-        if (static_cast<long long>(significant) + power > 0) return std::nullopt;
-        value = 0.0f;
-    }
-    return negative ? -value : value;
+    const std::optional<float> value = digits.times_power_of_ten(power);
+    if (!value) return std::nullopt;
+    return negative ? -*value : *value;
 }
 
 namespace {

@@ -1,8 +1,9 @@
 #include "record.h"
 
+#include "decimal.h"
+
 #include <bit>
 #include <cerrno>
-#include <charconv>
 #include <cstddef>
 #include <cstdint>
 #include <cstdio>
@@ -15,17 +16,6 @@ namespace tracel {
 namespace {
 
 bool is_digit(char c) { return c >= '0' && c <= '9'; }
-
-// Exponents saturate here: far beyond any float's range, the result is the
-// same.
-constexpr long long kExponentCap = 100000;
-
-// Room for the exponent that parse_real appends to the digits: "e", a sign
-// and up to 19 digits.
-constexpr std::size_t kExponentRoom = 24;
-
-// Fields up to this width are rewritten on the stack.
-constexpr std::size_t kStackField = 64;
 
 // Offset of the last nonblank character of the field (0 if none).
 int last_nonblank(std::string_view field) {
@@ -97,16 +87,8 @@ bool parse_real(std::string_view field, int implied, float& out, FieldError& err
   if (parse_plain_real(field, out)) return true;
 
   // The field's rules are applied here; the number they leave is the
-  // significant digits (leading zeros dropped) times a power of ten,
-  // written as "DIGITSeN" and rounded to float by from_chars.
-  char small[kStackField + kExponentRoom];
-  std::unique_ptr<char[]> large;
-  char* digits = small;
-  if (field.size() > kStackField) {
-    large = std::make_unique<char[]>(field.size() + kExponentRoom);
-    digits = large.get();
-  }
-
+  // significant digits times a power of ten.
+  decimal::SignificantDigits digits(field.size());
   const std::size_t n = field.size();
   std::size_t i = 0;
   auto skip_blanks = [&] {
@@ -121,14 +103,13 @@ bool parse_real(std::string_view field, int implied, float& out, FieldError& err
   bool negative = false;
   skip_blanks();
   if (i < n && (field[i] == '+' || field[i] == '-')) negative = field[i++] == '-';
-  std::size_t nd = 0;   // significant digits, leading zeros dropped
   long long frac = 0;   // digits after the decimal point
   bool any_digit = false, point = false;
   for (; i < n; ++i) {
     const char c = field[i];
     if (is_digit(c)) {
       any_digit = true;
-      if (nd != 0 || c != '0') digits[nd++] = c;
+      digits.push(c);
       frac += point;
     } else if (c == '.' && !point) {
       point = true;
@@ -157,7 +138,7 @@ bool parse_real(std::string_view field, int implied, float& out, FieldError& err
       const char d = field[i];
       if (is_digit(d)) {
         exp_digit = true;
-        if (exp < kExponentCap) exp = exp * 10 + (d - '0');
+        if (exp < decimal::kExponentCap) exp = exp * 10 + (d - '0');
       } else if (d != ' ') {
         return unexpected();
       }
@@ -177,7 +158,7 @@ bool parse_real(std::string_view field, int implied, float& out, FieldError& err
     err = {last, "exponent without digits"};
     return false;
   }
-  if (nd == 0) {
+  if (digits.count() == 0) {
     out = negative ? -0.0f : 0.0f;
     return true;
   }
@@ -185,20 +166,12 @@ bool parse_real(std::string_view field, int implied, float& out, FieldError& err
   // value = digits * 10^e10; without a decimal point the last `implied`
   // digits are the fraction.
   const long long e10 = (exp_negative ? -exp : exp) - (point ? frac : implied);
-  char* end = digits + nd;
-  *end++ = 'e';
-  end = std::to_chars(end, digits + nd + kExponentRoom, e10).ptr;
-  float v = 0.0f;
-  if (std::from_chars(digits, end, v).ec == std::errc::result_out_of_range) {
-    // The nd digits times 10^e10 lie in [10^(nd-1+e10), 10^(nd+e10)): at
-    // or above 1 the value overflowed, below 1 it underflowed to zero.
-    if (static_cast<long long>(nd) + e10 > 0) {
-      err = {last, "value too large for a 32-bit real"};
-      return false;
-    }
-    v = 0.0f;
+  const std::optional<float> v = digits.times_power_of_ten(e10);
+  if (!v) {
+    err = {last, "value too large for a 32-bit real"};
+    return false;
   }
-  out = negative ? -v : v;
+  out = negative ? -*v : *v;
   return true;
 }
 
