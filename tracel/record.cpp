@@ -1,8 +1,8 @@
 #include "record.h"
 
 #include "decimal.h"
+#include "plain_field.h"
 
-#include <bit>
 #include <cerrno>
 #include <cstddef>
 #include <cstdint>
@@ -23,71 +23,9 @@ int last_nonblank(std::string_view field) {
   return k == std::string_view::npos ? 0 : static_cast<int>(k);
 }
 
-// The digits of [p, end) as far as they go: the end of the run.
-const char* skip_digits(const char* p, const char* end) {
-  while (p < end && is_digit(*p)) ++p;
-  return p;
-}
-
-// `w` followed by the digits of [p, end).
-std::uint64_t append_digits(std::uint64_t w, const char* p, const char* end) {
-  for (; p < end; ++p) w = w * 10 + static_cast<std::uint64_t>(*p - '0');
-  return w;
-}
-
-// Powers of ten that are exact doubles.
-constexpr double kExactPowersOfTen[] = {1e0, 1e1, 1e2,  1e3,  1e4,  1e5,  1e6,  1e7,
-                                        1e8, 1e9, 1e10, 1e11, 1e12, 1e13, 1e14, 1e15};
-
-// At most this many digits make an integer below 2^53, exact in double.
-constexpr std::ptrdiff_t kExactDigits = 15;
-
-// The bits a double carries below a float's mantissa, and their pattern
-// when the double lies exactly halfway between two normal floats.
-constexpr std::uint64_t kBelowFloatMask = (std::uint64_t{1} << 29) - 1;
-constexpr std::uint64_t kFloatHalfway = std::uint64_t{1} << 28;
-
-// The common field read in one pass: blanks, an optional sign, at most 15
-// digits with a decimal point among them, blanks.  Returns false for
-// anything else, which the full reader handles.
-//
-// The field is w / 10^f: w its digits as an integer, f the digits after
-// the point.  Both are exact doubles, so the quotient is the field's value
-// rounded once, to double.  Rounding to double never carries a value
-// across a float midpoint (midpoints are doubles), so the quotient rounds
-// to the same float as the field's value unless it is a midpoint itself;
-// then the full reader decides.  Values lie between 1e-15 and 1e15, where
-// floats are normal, or are zero.
-bool parse_plain_real(std::string_view field, float& out) {
-  const char* p = field.data();
-  const char* end = p + field.size();
-  while (p < end && *p == ' ') ++p;
-  const bool negative = p < end && *p == '-';
-  if (p < end && (*p == '+' || *p == '-')) ++p;
-  const char* point = skip_digits(p, end);
-  if (point == end || *point != '.') return false;
-  const char* digits_end = skip_digits(point + 1, end);
-  for (const char* q = digits_end; q < end; ++q)
-    if (*q != ' ') return false;
-  const std::ptrdiff_t whole = point - p;
-  const std::ptrdiff_t fraction = digits_end - point - 1;
-  if (whole + fraction == 0 || whole + fraction > kExactDigits) return false;
-
-  const std::uint64_t w = append_digits(append_digits(0, p, point), point + 1, digits_end);
-  const double value = static_cast<double>(w) / kExactPowersOfTen[fraction];
-  if ((std::bit_cast<std::uint64_t>(value) & kBelowFloatMask) == kFloatHalfway) return false;
-  const float v = static_cast<float>(value);
-  out = negative ? -v : v;
-  return true;
-}
-
-}  // namespace
-
-bool parse_real(std::string_view field, int implied, float& out, FieldError& err) {
-  if (parse_plain_real(field, out)) return true;
-
-  // The field's rules are applied here; the number they leave is the
-  // significant digits times a power of ten.
+// Any form of a real field, by the field's rules; the number they leave is
+// the significant digits times a power of ten.
+bool parse_general_real(std::string_view field, int implied, float& out, FieldError& err) {
   decimal::SignificantDigits digits(field.size());
   const std::size_t n = field.size();
   std::size_t i = 0;
@@ -173,6 +111,12 @@ bool parse_real(std::string_view field, int implied, float& out, FieldError& err
   }
   out = negative ? -*v : *v;
   return true;
+}
+
+}  // namespace
+
+bool parse_real(std::string_view field, int implied, float& out, FieldError& err) {
+  return plain::read(field, out) || parse_general_real(field, implied, out, err);
 }
 
 bool parse_int(std::string_view field, std::int32_t& out, FieldError& err) {
@@ -391,7 +335,10 @@ ReadResult read_record(const std::string& path, CountLine& count, std::span<floa
       if (k == 0 && !next())
         return ended("sample " + std::to_string(i + 1) + " of " + std::to_string(c.np));
       const Field f = sample_field(k);
-      if (!parse_real(field_text(line, f), kImpliedDecimals, y[static_cast<std::size_t>(i)], e))
+      const std::string_view text = field_text(line, f);
+      float& sample = y[static_cast<std::size_t>(i)];
+      // The common form inline: a call per sample costs more than reading it.
+      if (!plain::read(text, sample) && !parse_general_real(text, kImpliedDecimals, sample, e))
         return field_fail("sample " + std::to_string(i + 1), f, e);
     }
   }
