@@ -41,8 +41,10 @@ inline constexpr std::uint64_t kFloatHalfway = std::uint64_t{1} << 28;
 inline bool round_quotient(std::uint64_t w, std::ptrdiff_t fraction, bool negative, float& out) {
   const double value = static_cast<double>(w) / kExactPowersOfTen[fraction];
   if ((std::bit_cast<std::uint64_t>(value) & kBelowFloatMask) == kFloatHalfway) return false;
-  const float v = static_cast<float>(value);
-  out = negative ? -v : v;
+  // The sign is set on the bits, not chosen by a branch: signs of seismic
+  // samples alternate unpredictably.
+  const auto magnitude = std::bit_cast<std::uint32_t>(static_cast<float>(value));
+  out = std::bit_cast<float>(magnitude | std::uint32_t{negative} << 31);
   return true;
 }
 
