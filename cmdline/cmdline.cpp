@@ -1,6 +1,8 @@
 #include "cmdline.h"
 
 #include <algorithm>
+#include <charconv>
+#include <cmath>
 #include <cstdio>
 
 namespace cmdline {
@@ -34,6 +36,14 @@ std::optional<std::vector<Arg>> read_args(int argc, char** argv, std::vector<std
     args.push_back(std::move(arg));
   }
   return args;
+}
+
+std::optional<float> finite_float(std::string_view text) {
+  float v = 0.0f;
+  const char* end = text.data() + text.size();
+  const auto [stop, ec] = std::from_chars(text.data(), end, v);
+  if (ec != std::errc() || stop != end || !std::isfinite(v)) return std::nullopt;
+  return v;
 }
 
 }  // namespace cmdline

@@ -4,8 +4,6 @@
 #include <unistd.h>
 
 #include <cerrno>
-#include <charconv>
-#include <cmath>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
@@ -77,13 +75,6 @@ bool writeFile(const std::string& path, const std::string& text, std::string& er
     return true;
 }
 
-std::optional<float> parseDepth(const std::string& s) {
-    float v = 0.0f;
-    const auto [end, ec] = std::from_chars(s.data(), s.data() + s.size(), v);
-    if (ec != std::errc() || end != s.data() + s.size() || !std::isfinite(v)) return std::nullopt;
-    return v;
-}
-
 struct Options {
     std::string model;
     std::string output;
@@ -102,7 +93,7 @@ std::optional<int> parseArguments(int argc, char** argv, Options& o) {
         } else if (a == "-o") {
             o.output = value;
         } else if (a == "--moho") {
-            o.moho = parseDepth(value);
+            o.moho = cmdline::finite_float(value);
             if (!o.moho) {
                 std::fprintf(stderr, "mod2nd: bad --moho value '%s' (a depth in km)\n", value.c_str());
                 return kUsageStatus;

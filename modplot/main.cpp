@@ -2,8 +2,6 @@
 // files, drawn through the plotting library into a plot file and rendered
 // to PNG, SVG or PDF in the same process.
 #include <algorithm>
-#include <charconv>
-#include <cmath>
 #include <cstdio>
 #include <cstdlib>
 #include <optional>
@@ -46,18 +44,11 @@ void usage(std::FILE* out) {
         out);
 }
 
-std::optional<float> parseNumber(const std::string& s) {
-    float v = 0.0f;
-    const auto [end, ec] = std::from_chars(s.data(), s.data() + s.size(), v);
-    if (ec != std::errc() || end != s.data() + s.size() || !std::isfinite(v)) return std::nullopt;
-    return v;
-}
-
 std::optional<modplot::Window> parseZoom(const std::string& s) {
     const std::size_t comma = s.find(',');
     if (comma == std::string::npos) return std::nullopt;
-    const std::optional<float> top = parseNumber(s.substr(0, comma));
-    const std::optional<float> bottom = parseNumber(s.substr(comma + 1));
+    const std::optional<float> top = cmdline::finite_float(s.substr(0, comma));
+    const std::optional<float> bottom = cmdline::finite_float(s.substr(comma + 1));
     if (!top || !bottom || *top < 0.0f || !(*top < *bottom)) return std::nullopt;
     return modplot::Window{*top, *bottom};
 }
@@ -96,7 +87,7 @@ std::optional<int> parseArguments(int argc, char** argv, Options& o) {
         } else if (a == "--plotfile") {
             o.plotFile = value;
         } else if (a == "--dpi") {
-            const std::optional<float> dpi = parseNumber(value);
+            const std::optional<float> dpi = cmdline::finite_float(value);
             if (!dpi || !(*dpi > 0.0f) || *dpi > kMaxDpi) {
                 std::fprintf(stderr, "modplot: bad --dpi value '%s'\n", value.c_str());
                 return kUsageStatus;

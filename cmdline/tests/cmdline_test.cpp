@@ -49,4 +49,14 @@ TEST(ReadArgs, ValueMissingAtTheEnd) {
   }
 }
 
+// Option values as numbers: the whole text, finite, rounded as from_chars
+// rounds to float.
+TEST(FiniteFloat, WholeTextOnly) {
+  EXPECT_EQ(cmdline::finite_float("24.4"), 24.4f);
+  EXPECT_EQ(cmdline::finite_float("-1e3"), -1000.0f);
+  EXPECT_EQ(cmdline::finite_float("3.40282347e38"), 3.40282347e38f);
+  for (const char* bad : {"", " 1", "1 ", "+1", "1,2", "x", "inf", "nan", "1e39"})
+    EXPECT_FALSE(cmdline::finite_float(bad).has_value()) << '"' << bad << '"';
+}
+
 }  // namespace
