@@ -2,6 +2,7 @@
 
 #include <cstdio>
 #include <cstdlib>
+#include <fcntl.h>
 #include <sys/mman.h>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -28,6 +29,8 @@ const char* options_help() {
 }
 
 namespace {
+
+constexpr int kMaxFontNumber = 255;  // the font field of a text command
 
 bool parse_dpi(const std::string& text, double& dpi) {
   const std::optional<float> value = cmdline::finite_float(text);
@@ -114,15 +117,20 @@ bool PlotFile::bytes(std::vector<std::uint8_t>& out, std::string& error) const {
     return false;
   }
   if (memory_fd_ < 0) return pltrender::read_file(name_, out, error);
+  return read_range(0, out, error);
+}
+
+// The bytes of the plot file in memory from `from` to its end.
+bool PlotFile::read_range(std::size_t from, std::vector<std::uint8_t>& out, std::string& error) const {
   struct stat st {};
-  if (fstat(memory_fd_, &st) != 0) {
+  if (fstat(memory_fd_, &st) != 0 || static_cast<std::size_t>(st.st_size) < from) {
     error = "cannot read back the plot file in memory";
     return false;
   }
-  out.resize(static_cast<std::size_t>(st.st_size));
+  out.resize(static_cast<std::size_t>(st.st_size) - from);
   std::size_t done = 0;
   while (done < out.size()) {
-    const ssize_t got = pread(memory_fd_, out.data() + done, out.size() - done, static_cast<off_t>(done));
+    const ssize_t got = pread(memory_fd_, out.data() + done, out.size() - done, static_cast<off_t>(from + done));
     if (got <= 0) {
       error = "cannot read back the plot file in memory";
       return false;
@@ -132,11 +140,63 @@ bool PlotFile::bytes(std::vector<std::uint8_t>& out, std::string& error) const {
   return true;
 }
 
+bool PlotFile::take_page(Page& page, std::string& error) {
+  if (memory_fd_ < 0) {
+    std::vector<std::uint8_t> all;
+    if (!bytes(all, error)) return false;
+    if (all.size() < taken_) {
+      error = name_ + ": the plot file shrank";
+      return false;
+    }
+    page.bytes.assign(all.begin() + static_cast<std::ptrdiff_t>(taken_), all.end());
+  } else {
+    if (!zarvo::plotfile_flush_ok()) {
+      error = "error writing the plot file in memory";
+      return false;
+    }
+    if (!read_range(taken_, page.bytes, error)) return false;
+    // The pages taken are not needed again: their memory is released.
+    fallocate(memory_fd_, FALLOC_FL_PUNCH_HOLE | FALLOC_FL_KEEP_SIZE, static_cast<off_t>(taken_),
+              static_cast<off_t>(page.bytes.size()));
+  }
+  page.start_thickness = thickness_;
+  pltrender::CommandReader reader(page.bytes.data(), 0, page.bytes.size());
+  pltrender::Command c;
+  while (reader.next(c))
+    if (c.op == 'f') thickness_ = c.thickness;
+  if (!reader.ok()) {
+    error = "the page from plot file byte " + std::to_string(taken_) + ": " + reader.error();
+    return false;
+  }
+  taken_ += page.bytes.size();
+  return true;
+}
+
 bool render(const std::vector<std::uint8_t>& bytes, const Options& o, std::string& error) {
   pltrender::RenderOptions options;
   options.dpi = o.dpi;
   pltrender::FontSet fonts(o.font_dir);
   return pltrender::render_bytes(bytes.data(), bytes.size(), o.out, options, fonts, error);
+}
+
+bool render_page(const Page& page, const std::string& out, double dpi, const std::string& font_dir,
+                 std::string& error) {
+  pltrender::RenderOptions options;
+  options.dpi = dpi;
+  options.start_thickness = page.start_thickness;
+  pltrender::FontSet fonts(font_dir);
+  return pltrender::render_bytes(page.bytes.data(), page.bytes.size(), out, options, fonts, error);
+}
+
+void load_fonts(const std::string& font_dir) {
+  zarvo::load_font_file(0, "");
+  for (int number = 1; number <= kMaxFontNumber; ++number) {
+    char name[8];
+    std::snprintf(name, sizeof name, "%03d", number);
+    struct stat st {};
+    const std::string path = font_dir.empty() ? name : font_dir + "/" + name;
+    if (stat(path.c_str(), &st) == 0 && S_ISREG(st.st_mode)) zarvo::load_font_file(number, path);
+  }
 }
 
 }  // namespace figure

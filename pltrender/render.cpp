@@ -625,6 +625,7 @@ bool render_pages(const Source& source, std::vector<Page> pages, const std::stri
   std::vector<PenState> starts;
   std::vector<PageFrame> frames;
   PenState st;
+  st.thickness = options.start_thickness;
   for (const Page& p : pages) {
     starts.push_back(st);
     frames.push_back(frame_for(options.fit ? bounds_of(source, p, fonts, st.thickness) : Box{}, options));

@@ -50,6 +50,8 @@ struct RenderOptions {
   bool chunked_raster = true;  // stroke long polylines in chunks (PNG; faster)
   bool reduce_columns = true;  // reduce long curves to pixel-column extremes (PNG)
   std::size_t max_pages = 1000;  // refuse plots with more pages
+  int start_thickness = 0;     // pen thickness before the first command (for a
+                               // page cut from a longer plot file)
 };
 
 // Checks that every option is finite and in range; false with a message.

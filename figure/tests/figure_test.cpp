@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <cstdio>
+#include <algorithm>
 #include <fstream>
 #include <unistd.h>
 
@@ -73,6 +74,44 @@ TEST(FigurePlotFile, MemoryHoldsWhatTheLibraryWrote) {
   ASSERT_TRUE(plot.bytes(bytes, error)) << error;
   ASSERT_FALSE(bytes.empty());
   EXPECT_EQ(bytes[0], 'e');  // every graph starts a page
+}
+
+TEST(FigurePlotFile, PagesTakenOneByOneDrawAsTheWholeFileDoes) {
+  zarvo::testing::ScratchDir dir;
+  zarvo::testing::reset_plot_state();
+  figure::PlotFile plot;
+  std::string error;
+  ASSERT_TRUE(plot.open("", error)) << error;
+  float x[3] = {0, 1, 2}, y[3] = {0, 1, 0}, para[20] = {};
+  int32_t np = 3;
+  std::vector<figure::Page> pages(3);
+  for (int i = 0; i < 2; ++i) {
+    std::fill(std::begin(para), std::end(para), 0.0f);
+    para[14] = 4;  // pen thickness: written once, before the first graph
+    para[19] = i;  // the plot file is open after the first graph
+    ASSERT_EQ(zarvo_(&np, x, y, "x", "y", i == 0 ? "first" : "second", para), 0);
+    ASSERT_TRUE(plot.take_page(pages[i], error)) << error;
+  }
+  ASSERT_TRUE(plot.take_page(pages[2], error)) << error;
+  EXPECT_TRUE(pages[2].bytes.empty());
+  EXPECT_EQ(pages[2].start_thickness, 4);
+  ASSERT_FALSE(pages[1].bytes.empty());
+  EXPECT_EQ(pages[0].start_thickness, 0);
+  EXPECT_EQ(pages[1].start_thickness, 4);
+  for (const zarvo::testing::Command& c : zarvo::testing::parse_plot(pages[1].bytes)) EXPECT_NE(c.op, 'f');
+
+  // The second page alone against the second of the two pages drawn whole.
+  figure::Options whole;
+  whole.out = dir.file("whole.png");
+  whole.dpi = 40;
+  std::vector<std::uint8_t> both = pages[0].bytes;
+  both.insert(both.end(), pages[1].bytes.begin(), pages[1].bytes.end());
+  ASSERT_TRUE(figure::render(both, whole, error)) << error;
+  ASSERT_TRUE(figure::render_page(pages[1], dir.file("alone.png"), 40, "", error)) << error;
+  EXPECT_EQ(zarvo::testing::read_file(dir.file("alone.png")), zarvo::testing::read_file(dir.file("whole-2.png")));
+  pages[1].start_thickness = 0;
+  ASSERT_TRUE(figure::render_page(pages[1], dir.file("thin.png"), 40, "", error)) << error;
+  EXPECT_NE(zarvo::testing::read_file(dir.file("thin.png")), zarvo::testing::read_file(dir.file("whole-2.png")));
 }
 
 }  // namespace

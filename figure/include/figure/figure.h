@@ -50,6 +50,14 @@ bool check_options(Options& o, const std::vector<std::string>& inputs, const cha
 // inode), however they are spelled.
 bool same_file(const std::string& a, const std::string& b);
 
+// One page the library drew, cut from the process's plot file: its bytes
+// and the pen thickness in effect where they begin (the library writes a
+// thickness only when it changes, so a page may rely on an earlier one's).
+struct Page {
+  std::vector<std::uint8_t> bytes;
+  int start_thickness = 0;
+};
+
 // The plot file the library writes.  open() names it for the library
 // (through the environment variable pltfil, read when the library opens
 // its plot file at the first graph): the --plotfile name, or an anonymous
@@ -66,14 +74,36 @@ class PlotFile {
   bool bytes(std::vector<std::uint8_t>& out, std::string& error) const;
   const std::string& name() const { return name_; }
 
+  // A program drawing many figures renders each as soon as it is drawn:
+  // everything the library wrote since the previous take_page (since open
+  // at the first call) as one page.  A plot file in memory gives the
+  // memory of the bytes taken back (its size stays).
+  bool take_page(Page& page, std::string& error);
+
  private:
+  bool read_range(std::size_t from, std::vector<std::uint8_t>& out, std::string& error) const;
+
   int memory_fd_ = -1;
   std::string name_;
+  std::size_t taken_ = 0;     // bytes handed out by take_page
+  int thickness_ = 0;         // the pen thickness at byte taken_
 };
 
 // Renders plot file bytes to o.out (numbered files for several PNG or SVG
 // pages, one PDF for all) at o.dpi with the fonts in o.font_dir.
 bool render(const std::vector<std::uint8_t>& bytes, const Options& o, std::string& error);
+
+// Renders one page to `out` (PNG, SVG or PDF by its extension) at `dpi`
+// with the fonts in `font_dir`.  It draws nothing through the library, so
+// it may run on another thread while the library draws the next figure;
+// pages on several threads at once need every font their texts use loaded
+// first (load_fonts), as text layout reads the library's font table.
+bool render_page(const Page& page, const std::string& out, double dpi, const std::string& font_dir,
+                 std::string& error);
+
+// Loads the built-in font and every font file 001, 002, ... in `font_dir`
+// into the library's font table.
+void load_fonts(const std::string& font_dir);
 
 }  // namespace figure
 
