@@ -129,12 +129,12 @@ main{padding:16px 24px}
 .count{background:#fff;border-radius:6px;padding:8px 14px;box-shadow:0 1px 2px #0002;border-left:6px solid}
 .count b{font-size:20px;margin-right:6px}
 .legend{background:#fff;border-radius:6px;padding:8px 14px;box-shadow:0 1px 2px #0002;margin-bottom:14px;font-size:13px}
-.legend span{margin-right:18px}
+.legend>span{margin-right:20px;white-space:nowrap}.legend .pill{margin-right:4px}
 table{border-collapse:collapse;background:#fff;box-shadow:0 1px 2px #0002;width:100%}
 th{position:sticky;top:0;background:#e3e8ee;text-align:left;padding:6px 8px;cursor:pointer;white-space:nowrap;user-select:none}
 th:hover{background:#d3dbe4}
 th[data-dir=asc]::after{content:" \25B2"}th[data-dir=desc]::after{content:" \25BC"}
-td{padding:4px 8px;border-top:1px solid #e6eaee;vertical-align:middle;font-variant-numeric:tabular-nums}
+td{padding:4px 8px;border-top:1px solid #e6eaee;vertical-align:middle;font-variant-numeric:tabular-nums;white-space:nowrap}
 td.num{text-align:right}
 tr.ok td:first-child{border-left:6px solid #2e9e5b}
 tr.warning td:first-child{border-left:6px solid #e0a100}
@@ -150,17 +150,34 @@ img{display:block;width:240px;height:auto;border:1px solid #d0d7de;background:#f
 footer{padding:10px 24px;color:#6b7580;font-size:12px}
 )";
 
-// Click a column heading to sort by it; again to reverse.
+// Click a column heading to sort by it, again to reverse; index.html#sort=KEY
+// (or #sort=-KEY, descending) opens the page sorted.
 constexpr const char* kScript = R"(
-document.querySelectorAll("th").forEach((th, col) => th.addEventListener("click", () => {
-  const body = th.closest("table").tBodies[0], numeric = th.hasAttribute("data-n");
-  const dir = th.dataset.dir = th.dataset.dir === "asc" ? "desc" : "asc";
-  document.querySelectorAll("th").forEach(o => { if (o !== th) delete o.dataset.dir; });
+const heads = [...document.querySelectorAll("th")];
+function sortBy(th, dir) {
+  const col = heads.indexOf(th), body = th.closest("table").tBodies[0], numeric = th.hasAttribute("data-n");
+  heads.forEach(o => delete o.dataset.dir);
+  th.dataset.dir = dir;
   const key = r => numeric ? parseFloat(r.cells[col].dataset.v) : r.cells[col].dataset.v;
   const rows = [...body.rows].sort((a, b) => { const x = key(a), y = key(b); return (x < y ? -1 : x > y ? 1 : 0) * (dir === "asc" ? 1 : -1); });
   rows.forEach(r => body.appendChild(r));
-}));
+}
+heads.forEach(th => th.addEventListener("click", () => sortBy(th, th.dataset.dir === "asc" ? "desc" : "asc")));
+const wanted = location.hash.match(/^#sort=(-?)(\w+)$/), th = wanted && document.querySelector(`th[data-key="${wanted[2]}"]`);
+if (th) sortBy(th, wanted[1] ? "desc" : "asc");
 )";
+struct Column {
+  const char* key;
+  const char* title;
+  bool numeric;
+};
+constexpr Column kColumns[] = {
+    {"status", "Status", true},       {"channel", "Channel", false},   {"day", "Day", false},
+    {"samples", "Samples", true},     {"availability", "Availability %", true}, {"gaps", "Gaps", true},
+    {"overlaps", "Overlaps", true},   {"maxgap", "Max gap (s)", true}, {"min", "Min", true},
+    {"max", "Max", true},             {"mean", "Mean", true},          {"rms", "RMS", true},
+    {"plot", "Day plot", false},
+};
 
 }  // namespace
 
@@ -233,9 +250,10 @@ std::string make_page(const PageInfo& info, const std::vector<Row>& rows) {
                 "failed)</span></div>\n",
                 kWarnAvailabilityBelowPct, static_cast<long long>(kWarnGapsAbove));
   html += "</div>\n" + std::string(legend);
-  html += "<table>\n<thead><tr><th data-n>Status</th><th>Channel</th><th>Day</th><th data-n>Samples</th>"
-          "<th data-n>Availability %</th><th data-n>Gaps</th><th data-n>Overlaps</th><th data-n>Max gap (s)</th>"
-          "<th data-n>Min</th><th data-n>Max</th><th data-n>Mean</th><th data-n>RMS</th><th>Day plot</th></tr></thead>\n"
+  html += "<table>\n<thead><tr>";
+  for (const auto& [key, title, numeric] : kColumns)
+    html += "<th data-key=\"" + std::string(key) + "\"" + (numeric ? " data-n" : "") + ">" + title + "</th>";
+  html += "</tr></thead>\n"
           "<tbody>\n" + body + "</tbody>\n</table>\n</main>\n";
   html += "<footer>Click a column heading to sort; click a day plot for the full-size one.</footer>\n";
   html += "<script>" + std::string(kScript) + "</script>\n</body>\n</html>\n";

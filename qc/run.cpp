@@ -144,7 +144,8 @@ int run_day(const RunOptions& o, const char* program) {
     std::fprintf(stderr, "%s: %s\n", program, error.c_str());
     return 1;
   }
-  DayList list{o.root, o.day.label(), {}};
+  std::error_code ec;
+  DayList list{fs::absolute(o.root, ec).lexically_normal().string(), o.day.label(), {}};
   std::vector<ChannelFile> channels;
   for (const ChannelFile& c : all) {
     if (!selected(c.id, o.input.patterns)) continue;
