@@ -23,7 +23,7 @@ constexpr int kUsageError = 2;
 
 void usage(std::FILE* out) {
   std::fprintf(out,
-      "usage: seisfig [options] FILE... -o OUT.{png,svg,pdf}\n"
+      "usage: seisfig [options] (FILE... | --sds ROOT --start TIME --end TIME) -o OUT.{png,svg,pdf}\n"
       "Draws every trace of the record, SAC and miniSEED files as tracel draws a\n"
       "record: an 8 by 4 inch frame, automatic scaling, \"Time (s)\" and \"Amp\".\n"
       "One page per trace: one PDF, or numbered PNG/SVG files OUT-1.png, OUT-2.png, ...\n"
@@ -70,10 +70,11 @@ int parse_args(int argc, char** argv, Options& o) {
       o.files.push_back(arg.name);
     }
   }
-  if (o.files.empty() || o.figure.out.empty()) {
+  if ((o.files.empty() && !traceinput::from_archive(o.input)) || o.figure.out.empty()) {
     usage(stderr);
     return kUsageError;
   }
+  if (!traceinput::check_options(o.input, !o.files.empty(), "seisfig")) return kUsageError;
   return figure::check_options(o.figure, o.files, "seisfig") ? 0 : kUsageError;
 }
 
@@ -106,7 +107,32 @@ bool read_record_page(const std::string& path, Page& page, std::string& error) {
   return true;
 }
 
+// A trace's page; false (after a message) when it is too long to draw.
+bool add_page(seisdata::Trace& t, std::vector<Page>& pages) {
+  if (!t.note.empty()) std::fprintf(stderr, "seisfig: %s: %s: %s\n", t.source.c_str(), t.id().c_str(), t.note.c_str());
+  if (t.samples.size() > INT32_MAX) {
+    std::fprintf(stderr, "seisfig: %s: %s: too many samples to draw\n", t.source.c_str(), t.id().c_str());
+    return false;
+  }
+  pages.push_back(Page{std::move(t.samples), t.dt, t.id() + " " + seisdata::iso_time(t.start_us)});
+  return true;
+}
+
 bool read_pages(const Options& o, std::vector<Page>& pages) {
+  if (traceinput::from_archive(o.input)) {
+    std::vector<seisdata::Trace> traces;
+    std::vector<std::string> notes;
+    std::string error;
+    const bool ok = traceinput::read_archive(o.input, traces, notes, error);
+    for (const std::string& n : notes) std::fprintf(stderr, "seisfig: %s\n", n.c_str());
+    if (!ok) {
+      std::fprintf(stderr, "seisfig: %s\n", error.c_str());
+      return false;
+    }
+    for (seisdata::Trace& t : traces)
+      if (!add_page(t, pages)) return false;
+    return true;
+  }
   for (const std::string& file : o.files) {
     std::vector<std::uint8_t> bytes;
     std::string error;
@@ -132,14 +158,8 @@ bool read_pages(const Options& o, std::vector<Page>& pages) {
       std::fprintf(stderr, "seisfig: %s\n", error.c_str());
       return false;
     }
-    for (seisdata::Trace& t : traces) {
-      if (!t.note.empty()) std::fprintf(stderr, "seisfig: %s: %s: %s\n", file.c_str(), t.id().c_str(), t.note.c_str());
-      if (t.samples.size() > INT32_MAX) {
-        std::fprintf(stderr, "seisfig: %s: %s: too many samples to draw\n", file.c_str(), t.id().c_str());
-        return false;
-      }
-      pages.push_back(Page{std::move(t.samples), t.dt, t.id() + " " + seisdata::iso_time(t.start_us)});
-    }
+    for (seisdata::Trace& t : traces)
+      if (!add_page(t, pages)) return false;
   }
   if (pages.empty()) {
     std::fputs("seisfig: no trace matches --select\n", stderr);
