@@ -9,6 +9,7 @@
 #include <vector>
 
 #include <figure/figure.h>
+#include <zarvo/zarvo.hpp>
 
 #include "cmdline.h"
 #include "graph.h"
@@ -22,7 +23,7 @@ constexpr int kUsageError = 2;
 
 void usage(std::FILE* out) {
   std::fprintf(out,
-      "usage: seisfig [options] FILE... -o OUT.{png,svg,pdf}\n"
+      "usage: seisfig [options] (FILE... | --sds ROOT --start TIME --end TIME) -o OUT.{png,svg,pdf}\n"
       "Draws every trace of the record, SAC and miniSEED files as tracel draws a\n"
       "record: an 8 by 4 inch frame, automatic scaling, \"Time (s)\" and \"Amp\".\n"
       "One page per trace: one PDF, or numbered PNG/SVG files OUT-1.png, OUT-2.png, ...\n"
@@ -69,10 +70,11 @@ int parse_args(int argc, char** argv, Options& o) {
       o.files.push_back(arg.name);
     }
   }
-  if (o.files.empty() || o.figure.out.empty()) {
+  if ((o.files.empty() && !traceinput::from_archive(o.input)) || o.figure.out.empty()) {
     usage(stderr);
     return kUsageError;
   }
+  if (!traceinput::check_options(o.input, !o.files.empty(), "seisfig")) return kUsageError;
   return figure::check_options(o.figure, o.files, "seisfig") ? 0 : kUsageError;
 }
 
@@ -105,7 +107,32 @@ bool read_record_page(const std::string& path, Page& page, std::string& error) {
   return true;
 }
 
+// A trace's page; false (after a message) when it is too long to draw.
+bool add_page(seisdata::Trace& t, std::vector<Page>& pages) {
+  if (!t.note.empty()) std::fprintf(stderr, "seisfig: %s: %s: %s\n", t.source.c_str(), t.id().c_str(), t.note.c_str());
+  if (t.samples.size() > INT32_MAX) {
+    std::fprintf(stderr, "seisfig: %s: %s: too many samples to draw\n", t.source.c_str(), t.id().c_str());
+    return false;
+  }
+  pages.push_back(Page{std::move(t.samples), t.dt, t.id() + " " + seisdata::iso_time(t.start_us)});
+  return true;
+}
+
 bool read_pages(const Options& o, std::vector<Page>& pages) {
+  if (traceinput::from_archive(o.input)) {
+    std::vector<seisdata::Trace> traces;
+    std::vector<std::string> notes;
+    std::string error;
+    const bool ok = traceinput::read_archive(o.input, traces, notes, error);
+    for (const std::string& n : notes) std::fprintf(stderr, "seisfig: %s\n", n.c_str());
+    if (!ok) {
+      std::fprintf(stderr, "seisfig: %s\n", error.c_str());
+      return false;
+    }
+    for (seisdata::Trace& t : traces)
+      if (!add_page(t, pages)) return false;
+    return true;
+  }
   for (const std::string& file : o.files) {
     std::vector<std::uint8_t> bytes;
     std::string error;
@@ -131,14 +158,8 @@ bool read_pages(const Options& o, std::vector<Page>& pages) {
       std::fprintf(stderr, "seisfig: %s\n", error.c_str());
       return false;
     }
-    for (seisdata::Trace& t : traces) {
-      if (!t.note.empty()) std::fprintf(stderr, "seisfig: %s: %s: %s\n", file.c_str(), t.id().c_str(), t.note.c_str());
-      if (t.samples.size() > INT32_MAX) {
-        std::fprintf(stderr, "seisfig: %s: %s: too many samples to draw\n", file.c_str(), t.id().c_str());
-        return false;
-      }
-      pages.push_back(Page{std::move(t.samples), t.dt, t.id() + " " + seisdata::iso_time(t.start_us)});
-    }
+    for (seisdata::Trace& t : traces)
+      if (!add_page(t, pages)) return false;
   }
   if (pages.empty()) {
     std::fputs("seisfig: no trace matches --select\n", stderr);
@@ -166,12 +187,22 @@ int main(int argc, char** argv) {
   float para[tracel::kParaSize] = {};
   std::vector<float> times;
   for (const Page& p : pages) {
+    const auto n = static_cast<std::int32_t>(p.samples.size());
     times.resize(p.samples.size());
-    tracel::fill_times(static_cast<std::int32_t>(p.samples.size()), p.dt, times);
+    tracel::fill_times(n, p.dt, times);
     const std::string& title = o.titled ? o.title : p.title;
-    if (tracel::draw_trace_graph(static_cast<std::int32_t>(p.samples.size()), times.data(), p.samples.data(),
-                                 title.c_str(), para) != 0)
-      return EXIT_FAILURE;  // the library has said why
+    std::int32_t status = 0;
+    float setup[tracel::kParaSize] = {};
+    tracel::reset_trace_graph(setup);
+    if (figure::raster_only(o.figure) && zarvo::complete_graph(n, times.data(), p.samples.data(), setup)) {
+      // A PNG alone: the points each pixel column needs draw the same picture.
+      const figure::Curve c = figure::reduce_columns(p.samples.size(), times.data(), p.samples.data(), setup);
+      status = tracel::draw_trace_graph(static_cast<std::int32_t>(c.x.size()), c.x.data(), c.y.data(),
+                                        title.c_str(), para);
+    } else {
+      status = tracel::draw_trace_graph(n, times.data(), p.samples.data(), title.c_str(), para);
+    }
+    if (status != 0) return EXIT_FAILURE;  // the library has said why
   }
   std::vector<std::uint8_t> bytes;
   if (!plot.bytes(bytes, error) || !figure::render(bytes, o.figure, error)) {

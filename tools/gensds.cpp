@@ -1,14 +1,14 @@
-// gensds: writes day files of synthetic seismograms into an SDS archive
-// (ROOT/YEAR/NET/STA/CHA.D/NET.STA.LOC.CHA.D.YEAR.DDD), Steim-2 miniSEED
-// packed by libmseed, for demonstrations, tests and benchmarks.
+// gensds: writes a synthetic channel into an SDS archive, for the demo, the
+// benchmark and the day plot's tests.
 //
-//   gensds ROOT YYYY.DDD CHANNEL...
-//   CHANNEL: NET.STA.LOC.CHA:RATE[:FROM-TO[,FROM-TO...]][:flat]
+//   gensds ROOT NET.STA.LOC.CHA START SECONDS RATE [GAP_START GAP_SECONDS]
 //
-// Each FROM-TO stretch (seconds after 00:00 of the day; default 0-86400)
-// becomes its own run of records, in the order given: stretches apart make
-// gaps, overlapping ones overlaps.  The signal is microseismic noise with
-// a few earthquake wave trains; "flat" writes a constant instead.
+// START is an ISO 8601 UTC time.  The samples (integers) are microseismic
+// noise with a few earthquake-like wave trains, the same on every run;
+// Steim-2 records of 512 bytes go into the day file of the day their first
+// sample falls on, so records run past midnight as in real archives.  An
+// optional gap leaves out GAP_SECONDS of samples from GAP_START.
+#include <algorithm>
 #include <cmath>
 #include <cstdint>
 #include <cstdio>
@@ -20,150 +20,94 @@
 
 #include <libmseed.h>
 
+#include "sds.h"
+
 namespace {
 
-constexpr int kRecordLength = 4096;
-constexpr double kPi = 3.14159265358979323846;
-
-struct Stretch {
-  double from = 0, to = 86400;
-};
-
-struct Channel {
-  std::string net, sta, loc, cha;
-  double rate = 0;
-  std::vector<Stretch> stretches;
-  bool flat = false;
-};
-
-std::vector<std::string> split(const std::string& text, char sep) {
-  std::vector<std::string> parts(1);
-  for (char c : text) {
-    if (c == sep) parts.emplace_back();
-    else parts.back() += c;
-  }
-  return parts;
-}
-
-bool parse_channel(const std::string& spec, Channel& c) {
-  const std::vector<std::string> fields = split(spec, ':');
-  const std::vector<std::string> id = split(fields[0], '.');
-  if (fields.size() < 2 || id.size() != 4) return false;
-  c.net = id[0], c.sta = id[1], c.loc = id[2], c.cha = id[3];
-  c.rate = std::atof(fields[1].c_str());
-  if (!(c.rate > 0)) return false;
-  for (std::size_t i = 2; i < fields.size(); ++i) {
-    if (fields[i] == "flat") {
-      c.flat = true;
-      continue;
-    }
-    for (const std::string& range : split(fields[i], ',')) {
-      const std::size_t dash = range.find('-', 1);
-      if (dash == std::string::npos) return false;
-      c.stretches.push_back({std::atof(range.substr(0, dash).c_str()), std::atof(range.substr(dash + 1).c_str())});
-    }
-  }
-  if (c.stretches.empty()) c.stretches.push_back({});
-  return true;
-}
-
-// Deterministic noise from the station's name and the sample's time.
-std::uint32_t hash(std::uint64_t x) {
-  x ^= x >> 33;
-  x *= 0xff51afd7ed558ccdULL;
-  x ^= x >> 33;
-  x *= 0xc4ceb9fe1a85ec53ULL;
-  x ^= x >> 33;
-  return static_cast<std::uint32_t>(x);
-}
-
-std::int32_t sample(const Channel& c, std::uint64_t seed, double t) {
-  if (c.flat) return 1200;
-  double v = 300 * std::sin(2 * kPi * t / 6.5 + static_cast<double>(seed % 7)) +
-             120 * std::sin(2 * kPi * t / 17.0) +
-             static_cast<double>(hash(seed ^ static_cast<std::uint64_t>(t * c.rate)) % 161) - 80;
-  // Three wave trains a day, at times that differ between stations.
-  for (int k = 0; k < 3; ++k) {
-    const double onset = 5000 + 27000 * k + static_cast<double>((seed >> (8 * k)) % 3000);
-    if (t >= onset && t < onset + 900) {
-      const double s = t - onset;
-      v += 6000 * std::exp(-s / 120) * std::sin(2 * kPi * s / 1.3);
-    }
-  }
+// Sample i at `rate`: two microseismic swells, a little noise, and a wave
+// train every 4 hours and 17 minutes.
+std::int32_t sample(std::int64_t i, double rate, std::uint32_t& noise) {
+  const double t = static_cast<double>(i) / rate;
+  double v = 400 * std::sin(2 * M_PI * t / 6.3) + 250 * std::sin(2 * M_PI * t / 14.1 + 1.0);
+  noise = noise * 1664525u + 1013904223u;
+  v += static_cast<double>(noise >> 24) - 128;
+  constexpr double kEvery = 4 * 3600 + 17 * 60;
+  const double since = std::fmod(t, kEvery) - 1800;
+  if (since > 0) v += 30000 * std::exp(-since / 120) * std::sin(2 * M_PI * since / 1.7);
   return static_cast<std::int32_t>(std::lround(v));
 }
 
-void write_records(char* record, int length, void* out) { std::fwrite(record, 1, static_cast<std::size_t>(length), static_cast<std::FILE*>(out)); }
+struct Sink {
+  std::string root, id;
+};
 
-bool write_channel(const std::string& root, int year, int doy, const Channel& c) {
-  char year_text[8], doy_text[8];
-  std::snprintf(year_text, sizeof year_text, "%04d", year);
-  std::snprintf(doy_text, sizeof doy_text, "%03d", doy);
-  const std::filesystem::path dir = std::filesystem::path(root) / year_text / c.net / c.sta / (c.cha + ".D");
-  std::filesystem::create_directories(dir);
-  const std::string name = c.net + "." + c.sta + "." + c.loc + "." + c.cha + ".D." + year_text + "." + doy_text;
-  std::FILE* out = std::fopen((dir / name).c_str(), "wb");
-  if (out == nullptr) return false;
-  std::uint64_t seed = 1469598103934665603ULL;
-  for (char ch : name.substr(0, name.size() - 9)) seed = (seed ^ static_cast<unsigned char>(ch)) * 1099511628211ULL;
-
-  char start_text[32];
-  std::snprintf(start_text, sizeof start_text, "%04d,%03d,00:00:00", year, doy);
-  const hptime_t day_start = ms_seedtimestr2hptime(start_text);
-  for (const Stretch& s : c.stretches) {
-    const auto first = static_cast<std::int64_t>(std::ceil(s.from * c.rate));
-    const auto end = static_cast<std::int64_t>(std::ceil(s.to * c.rate));
-    if (end <= first) continue;
-    std::vector<std::int32_t> samples(static_cast<std::size_t>(end - first));
-    for (std::int64_t i = first; i < end; ++i)
-      samples[static_cast<std::size_t>(i - first)] = sample(c, seed, static_cast<double>(i) / c.rate);
-    MSTrace* mst = mst_init(nullptr);
-    std::snprintf(mst->network, sizeof mst->network, "%s", c.net.c_str());
-    std::snprintf(mst->station, sizeof mst->station, "%s", c.sta.c_str());
-    std::snprintf(mst->location, sizeof mst->location, "%s", c.loc.c_str());
-    std::snprintf(mst->channel, sizeof mst->channel, "%s", c.cha.c_str());
-    mst->dataquality = 'D';
-    mst->starttime = day_start + static_cast<hptime_t>(std::llround(static_cast<double>(first) / c.rate * HPTMODULUS));
-    mst->samprate = c.rate;
-    mst->sampletype = 'i';
-    mst->numsamples = static_cast<std::int64_t>(samples.size());
-    mst->samplecnt = mst->numsamples;
-    // mst_pack moves and shrinks the buffer it packs: one of its own.
-    mst->datasamples = std::malloc(samples.size() * sizeof(std::int32_t));
-    std::memcpy(mst->datasamples, samples.data(), samples.size() * sizeof(std::int32_t));
-    std::int64_t packed = 0;
-    const int records = mst_pack(mst, write_records, out, kRecordLength, DE_STEIM2, 1, &packed, 1, 0, nullptr);
-    mst_free(&mst);
-    if (records < 0) {
-      std::fclose(out);
-      return false;
-    }
+void write_record(char* record, int length, void* data) {
+  const Sink& sink = *static_cast<Sink*>(data);
+  MSRecord* m = nullptr;
+  if (msr_parse(record, length, &m, length, 0, 0) != 0) {
+    std::fprintf(stderr, "gensds: cannot read back a record\n");
+    std::exit(1);
   }
-  return std::fclose(out) == 0;
+  const std::string path = seisdata::sds_path(sink.root, sink.id, m->starttime);
+  msr_free(&m);
+  std::filesystem::create_directories(std::filesystem::path(path).parent_path());
+  std::FILE* f = std::fopen(path.c_str(), "ab");
+  if (f == nullptr || std::fwrite(record, 1, static_cast<std::size_t>(length), f) != static_cast<std::size_t>(length) ||
+      std::fclose(f) != 0) {
+    std::fprintf(stderr, "gensds: cannot write %s\n", path.c_str());
+    std::exit(1);
+  }
+}
+
+// Packs samples [first, last) into records.
+void pack(const std::string& id, double rate, std::int64_t start_us, std::int64_t first, std::int64_t last,
+          Sink& sink) {
+  if (last <= first) return;
+  MSTrace* mst = mst_init(nullptr);
+  std::sscanf(id.c_str(), "%10[^.].%10[^.].%10[^.].%10s", mst->network, mst->station, mst->location, mst->channel);
+  if (id.find("..") != std::string::npos) {  // empty location code
+    mst->location[0] = '\0';
+    std::sscanf(id.c_str(), "%10[^.].%10[^.]..%10s", mst->network, mst->station, mst->channel);
+  }
+  mst->dataquality = 'D';
+  mst->starttime = start_us + std::llround(static_cast<double>(first) * 1e6 / rate);
+  mst->samprate = rate;
+  mst->sampletype = 'i';
+  mst->numsamples = last - first;
+  mst->samplecnt = mst->numsamples;
+  auto* v = static_cast<std::int32_t*>(std::malloc(static_cast<std::size_t>(last - first) * sizeof(std::int32_t)));
+  std::uint32_t noise = 12345u + static_cast<std::uint32_t>(first);
+  for (std::int64_t i = first; i < last; ++i) v[i - first] = sample(i, rate, noise);
+  mst->datasamples = v;
+  std::int64_t packed = 0;
+  mst_pack(mst, write_record, &sink, 512, DE_STEIM2, 1, &packed, 1, 0, nullptr);
+  mst_free(&mst);
 }
 
 }  // namespace
 
 int main(int argc, char** argv) {
-  if (argc < 4) {
-    std::fputs("usage: gensds ROOT YYYY.DDD NET.STA.LOC.CHA:RATE[:FROM-TO[,FROM-TO...]][:flat]...\n", stderr);
+  if (argc != 6 && argc != 8) {
+    std::fprintf(stderr, "usage: gensds ROOT NET.STA.LOC.CHA START SECONDS RATE [GAP_START GAP_SECONDS]\n");
     return 2;
   }
-  int year = 0, doy = 0;
-  if (std::sscanf(argv[2], "%4d.%3d", &year, &doy) != 2 || doy < 1 || doy > 366) {
-    std::fprintf(stderr, "gensds: bad day %s (YYYY.DDD)\n", argv[2]);
+  std::int64_t start_us = 0, gap_us = 0;
+  std::string error;
+  const double seconds = std::atof(argv[4]), rate = std::atof(argv[5]);
+  if (!seisdata::parse_time(argv[3], start_us, error) || !(seconds > 0) || !(rate > 0) ||
+      (argc == 8 && !seisdata::parse_time(argv[6], gap_us, error))) {
+    std::fprintf(stderr, "gensds: bad arguments %s\n", error.c_str());
     return 2;
   }
-  for (int i = 3; i < argc; ++i) {
-    Channel c;
-    if (!parse_channel(argv[i], c)) {
-      std::fprintf(stderr, "gensds: bad channel %s\n", argv[i]);
-      return 2;
-    }
-    if (!write_channel(argv[1], year, doy, c)) {
-      std::fprintf(stderr, "gensds: cannot write %s\n", argv[i]);
-      return 1;
-    }
+  Sink sink{argv[1], argv[2]};
+  const auto n = static_cast<std::int64_t>(std::llround(seconds * rate));
+  if (argc == 8) {
+    const auto gap_first = static_cast<std::int64_t>(std::llround(static_cast<double>(gap_us - start_us) / 1e6 * rate));
+    const auto gap_last = gap_first + static_cast<std::int64_t>(std::llround(std::atof(argv[7]) * rate));
+    pack(sink.id, rate, start_us, 0, std::clamp<std::int64_t>(gap_first, 0, n), sink);
+    pack(sink.id, rate, start_us, std::clamp<std::int64_t>(gap_last, 0, n), n, sink);
+  } else {
+    pack(sink.id, rate, start_us, 0, n, sink);
   }
   return 0;
 }

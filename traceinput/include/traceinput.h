@@ -1,10 +1,12 @@
 // The data programs' common input options, read in one place: which traces
-// of the SAC and miniSEED files a program takes (--select).  seis2rec,
-// seisfig and the programs drawing many traces read their files through
-// here, so an option means the same in each of them.
+// of the SAC and miniSEED files a program takes (--select), or a time
+// window of an SDS archive (--sds, --start, --end) instead of files.
+// seis2rec, seisfig and the programs drawing many traces read their input
+// through here, so an option means the same in each of them.
 #ifndef TRACEINPUT_H
 #define TRACEINPUT_H
 
+#include <cstdint>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -16,6 +18,11 @@ namespace traceinput {
 
 struct Options {
   std::vector<std::string> patterns;  // --select globs on NET.STA.LOC.CHA; none: every trace
+  std::string sds_root;               // --sds: the archive; empty: files
+  std::int64_t start_us = 0;          // --start, microseconds since 1970 UTC
+  std::int64_t end_us = 0;            // --end
+  bool start_given = false;
+  bool end_given = false;
 };
 
 // The input options that take a value, for cmdline::read_args.
@@ -24,8 +31,21 @@ std::vector<std::string_view> value_options();
 // The --help lines of the input options, each ending in a newline.
 const char* options_help();
 
-// Stores `arg` when it is an input option.
+// Stores `arg` when it is an input option.  Take::bad after a message
+// "PROGRAM: ..." on the standard error stream.
 cmdline::Take take_option(const cmdline::Arg& arg, Options& o, const char* program);
+
+// The checks after the command line is read: --sds with --start and --end
+// and no files, --start and --end only with --sds, the end after the
+// start.  False after a message on the standard error stream.
+bool check_options(const Options& o, bool files_given, const char* program);
+
+// True when the traces come from an archive (--sds), not from files.
+bool from_archive(const Options& o);
+
+// Reads the archive window the options name; notes as for read_file.
+bool read_archive(const Options& o, std::vector<seisdata::Trace>& traces, std::vector<std::string>& notes,
+                  std::string& error);
 
 // Reads one SAC or miniSEED file and appends its traces that the options
 // select.  What the reader decided on the way goes to `notes`.
