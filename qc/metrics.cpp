@@ -1,5 +1,7 @@
 #include <qc/qc.h>
 
+#include "sds.h"
+
 #include <algorithm>
 #include <charconv>
 #include <cmath>
@@ -12,31 +14,6 @@ namespace {
 
 constexpr double kMicrosPerSecond = 1e6;
 constexpr double kSecondsPerDay = 86400;
-
-bool leap(int year) { return (year % 4 == 0 && year % 100 != 0) || year % 400 == 0; }
-
-int month_days(int year, int month) {
-  static constexpr int kDays[12] = {31, 28, 31, 30, 31, 30, 31, 31, 30, 31, 30, 31};
-  return month == 2 && leap(year) ? 29 : kDays[month - 1];
-}
-
-// Days from 1970-01-01 to the given date of the proleptic Gregorian calendar.
-std::int64_t days_from_civil(int year, int month, int mday) {
-  const int y = month <= 2 ? year - 1 : year;
-  const int era = (y >= 0 ? y : y - 399) / 400;
-  const int yoe = y - era * 400;
-  const int mp = (month + 9) % 12;
-  const int doy = (153 * mp + 2) / 5 + mday - 1;
-  const int doe = yoe * 365 + yoe / 4 - yoe / 100 + doy;
-  return static_cast<std::int64_t>(era) * 146097 + doe - 719468;
-}
-
-bool read_int(const std::string& text, std::size_t at, std::size_t width, int& value) {
-  if (at + width > text.size()) return false;
-  const char* first = text.data() + at;
-  const auto [end, ec] = std::from_chars(first, first + width, value);
-  return ec == std::errc() && end == first + width && text[at] != '-' && text[at] != '+';
-}
 
 // Integers print as such, fractions to the microsecond without trailing zeros.
 std::string seconds_text(std::int64_t us) {
@@ -74,9 +51,12 @@ struct Span {
   std::size_t first = 0, last = 0;
 };
 
-// Index of the first sample at or after time `us`.
+// Index of the first sample at or after time `us`.  Record times are whole
+// microseconds: a sample a ten-thousandth of an interval early counts as on
+// time (as the archive reader cuts its windows).
 std::size_t first_at_or_after(const seisdata::Trace& t, double us) {
-  const double index = std::ceil((us - static_cast<double>(t.start_us)) * t.rate / kMicrosPerSecond);
+  constexpr double kSlack = 1e-4;
+  const double index = std::ceil((us - static_cast<double>(t.start_us)) * t.rate / kMicrosPerSecond - kSlack);
   if (index <= 0) return 0;
   return index >= static_cast<double>(t.samples.size()) ? t.samples.size() : static_cast<std::size_t>(index);
 }
@@ -87,44 +67,20 @@ double sample_time_us(const seisdata::Trace& t, std::size_t i) {
 
 }  // namespace
 
-std::string Day::label() const {
-  char text[16];
-  std::snprintf(text, sizeof text, "%04d-%02d-%02d", year, month, mday);
-  return text;
-}
+std::string day_label(std::int64_t day_us) { return seisdata::iso_time(day_us).substr(0, 10); }
 
-std::optional<Day> parse_day(const std::string& text) {
-  Day d;
-  if (text.size() == 10 && text[4] == '-' && text[7] == '-') {
-    if (!read_int(text, 0, 4, d.year) || !read_int(text, 5, 2, d.month) || !read_int(text, 8, 2, d.mday))
-      return std::nullopt;
-    if (d.month < 1 || d.month > 12 || d.mday < 1 || d.mday > month_days(d.year, d.month)) return std::nullopt;
-    d.doy = d.mday;
-    for (int m = 1; m < d.month; ++m) d.doy += month_days(d.year, m);
-  } else if (text.size() == 8 && text[4] == '.') {
-    if (!read_int(text, 0, 4, d.year) || !read_int(text, 5, 3, d.doy)) return std::nullopt;
-    if (d.doy < 1 || d.doy > (leap(d.year) ? 366 : 365)) return std::nullopt;
-    d.mday = d.doy;
-    for (d.month = 1; d.mday > month_days(d.year, d.month); ++d.month) d.mday -= month_days(d.year, d.month);
-  } else {
-    return std::nullopt;
-  }
-  d.start_us = days_from_civil(d.year, d.month, d.mday) * kMicrosPerDay;
-  return d;
-}
-
-Metrics compute_metrics(const std::string& id, const Day& day, const std::vector<seisdata::Trace>& traces) {
+Metrics compute_metrics(const std::string& id, std::int64_t day_us, const std::vector<seisdata::Trace>& traces) {
   Metrics m;
   m.id = id;
-  m.day = day.label();
+  m.day = day_label(day_us);
   std::vector<const seisdata::Trace*> order;
   for (const seisdata::Trace& t : traces)
     if (t.rate > 0 && !t.samples.empty()) order.push_back(&t);
   std::stable_sort(order.begin(), order.end(),
                    [](const seisdata::Trace* a, const seisdata::Trace* b) { return a->start_us < b->start_us; });
 
-  const double day_begin = static_cast<double>(day.start_us);
-  const double day_end = static_cast<double>(day.start_us + kMicrosPerDay);
+  const double day_begin = static_cast<double>(day_us);
+  const double day_end = static_cast<double>(day_us + seisdata::kMicrosPerDay);
   double covered_s = 0;
   double covered_until = -std::numeric_limits<double>::infinity();  // end of the coverage so far, us
   double expected = 0;            // the next sample time after the previous stretch, us

@@ -7,10 +7,11 @@
 #include <cstdio>
 #include <ctime>
 #include <filesystem>
-#include <fnmatch.h>
 #include <map>
 #include <sched.h>
 #include <set>
+
+#include "sds.h"
 
 namespace qc {
 
@@ -20,23 +21,14 @@ namespace {
 
 constexpr double kProgressEverySeconds = 10;
 
-// NET.STA.LOC.CHA.TYPE.YEAR.DDD: the identifier of a day file of data
-// (type D) of the given year and day, or nothing.
-std::optional<std::string> day_file_id(const std::string& name, const Day& day) {
-  char suffix[32];
-  std::snprintf(suffix, sizeof suffix, ".D.%04d.%03d", day.year, day.doy);
-  const std::size_t n = std::strlen(suffix);
-  if (name.size() <= n || name.compare(name.size() - n, n, suffix) != 0) return std::nullopt;
-  const std::string id = name.substr(0, name.size() - n);
-  if (std::count(id.begin(), id.end(), '.') != 3) return std::nullopt;
-  return id;
-}
-
-bool selected(const std::string& id, const std::vector<std::string>& patterns) {
-  if (patterns.empty()) return true;
-  for (const std::string& p : patterns)
-    if (fnmatch(p.c_str(), id.c_str(), 0) == 0) return true;
-  return false;
+// A glob matching exactly `id`.
+std::string literal_glob(const std::string& id) {
+  std::string glob;
+  for (char c : id) {
+    if (c == '*' || c == '?' || c == '[' || c == '\\') glob += '\\';
+    glob += c;
+  }
+  return glob;
 }
 
 bool exists(const std::string& path) {
@@ -68,16 +60,22 @@ std::string minutes_seconds(double seconds) {
 }
 
 // One channel-day: read, measured, plotted and written.
-JobResult process_channel(const RunOptions& o, const ChannelFile& channel) {
-  const std::string day = o.day.label();
-  const std::string metrics_file = metrics_path(o.out_dir, channel.id, day);
+JobResult process_channel(const RunOptions& o, const std::string& id) {
+  const std::string day = day_label(o.day_us);
+  const std::string metrics_file = metrics_path(o.out_dir, id, day);
   if (o.skip_existing && exists(metrics_file)) return {Status::skipped, ""};
 
+  traceinput::Options in = o.input;
+  in.patterns = {literal_glob(id)};
+  in.start_us = o.day_us;
+  in.end_us = o.day_us + seisdata::kMicrosPerDay;
   std::vector<seisdata::Trace> traces;
   std::vector<std::string> notes;
   std::string error;
-  if (!traceinput::read_file(channel.path, o.input, traces, notes, error)) return {Status::failed, error};
-  const Metrics m = compute_metrics(channel.id, o.day, traces);
+  // A day file without samples of the day is a day without data, not a failure.
+  if (!traceinput::read_archive(in, traces, notes, error) && error.find(": no data for ") == std::string::npos)
+    return {Status::failed, error};
+  const Metrics m = compute_metrics(id, o.day_us, traces);
   if (!write_file_atomically(metrics_file, format_metrics(m), error)) return {Status::failed, error};
   return {Status::ok, ""};
 }
@@ -103,66 +101,20 @@ int available_cores() {
   return 1;
 }
 
-bool list_day_channels(const std::string& root, const Day& day, std::vector<ChannelFile>& channels,
-                       std::string& error) {
-  channels.clear();
-  std::error_code ec;
-  if (!fs::is_directory(root, ec)) {
-    error = root + ": not a directory";
-    return false;
-  }
-  const fs::path year = fs::path(root) / std::to_string(day.year);
-  if (!fs::is_directory(year, ec)) return true;  // nothing recorded that year
-  std::map<std::string, std::string> found;
-  // YEAR/NET/STA/CHA.D/ files, three directory levels down.
-  for (const fs::directory_entry& net : fs::directory_iterator(year, ec)) {
-    if (!net.is_directory(ec)) continue;
-    for (const fs::directory_entry& sta : fs::directory_iterator(net.path(), ec)) {
-      if (!sta.is_directory(ec)) continue;
-      for (const fs::directory_entry& cha : fs::directory_iterator(sta.path(), ec)) {
-        const std::string name = cha.path().filename().string();
-        if (!cha.is_directory(ec) || name.size() < 3 || name.compare(name.size() - 2, 2, ".D") != 0) continue;
-        for (const fs::directory_entry& file : fs::directory_iterator(cha.path(), ec)) {
-          const std::optional<std::string> id = day_file_id(file.path().filename().string(), day);
-          if (id && file.is_regular_file(ec)) found.emplace(*id, file.path().string());
-        }
-      }
-    }
-  }
-  if (ec) {
-    error = year.string() + ": cannot list: " + ec.message();
-    return false;
-  }
-  for (auto& [id, path] : found) channels.push_back({id, path});
-  return true;
-}
-
 int run_day(const RunOptions& o, const char* program) {
   std::string error;
-  std::vector<ChannelFile> all;
-  if (!list_day_channels(o.root, o.day, all, error) || !make_directories(o.out_dir, error)) {
-    std::fprintf(stderr, "%s: %s\n", program, error.c_str());
-    return 1;
-  }
   std::error_code ec;
-  DayList list{fs::absolute(o.root, ec).lexically_normal().string(), o.day.label(), {}};
-  std::vector<ChannelFile> channels;
-  for (const ChannelFile& c : all) {
-    if (!selected(c.id, o.input.patterns)) continue;
-    list.ids.push_back(c.id);
-    channels.push_back(c);
-  }
-  // Every shard writes the whole list (the same bytes): the page shows
-  // channels whose shard has not run as missing.
-  if (!write_file_atomically(day_list_path(o.out_dir, list.day), format_day_list(list), error)) {
+  DayList list{fs::absolute(o.input.sds_root, ec).lexically_normal().string(), day_label(o.day_us), {}};
+  if (!seisdata::sds_channels(o.input.sds_root, o.input.patterns, o.day_us, list.ids, error) ||
+      !make_directories(o.out_dir, error) ||
+      // Every shard writes the whole list (the same bytes): the page shows
+      // channels whose shard has not run as missing.
+      !write_file_atomically(day_list_path(o.out_dir, list.day), format_day_list(list), error)) {
     std::fprintf(stderr, "%s: %s\n", program, error.c_str());
     return 1;
   }
-  const std::vector<std::string> mine = shard_part(list.ids, o.shard);
-  std::vector<ChannelFile> jobs;
-  for (const ChannelFile& c : channels)
-    if (std::binary_search(mine.begin(), mine.end(), c.id)) jobs.push_back(c);
-  if (list.ids.empty()) std::fprintf(stderr, "%s: no channel has data for %s\n", program, list.day.c_str());
+  if (list.ids.empty()) std::fprintf(stderr, "%s: no channel has a day file for %s\n", program, list.day.c_str());
+  const std::vector<std::string> jobs = shard_part(list.ids, o.shard);
 
   const auto start = std::chrono::steady_clock::now();
   auto last_progress = start;
@@ -173,9 +125,9 @@ int run_day(const RunOptions& o, const char* program) {
         ++done;
         if (r.status == Status::failed) {
           ++failed;
-          std::fprintf(stderr, "%s: %s: %s\n", program, jobs[i].id.c_str(), r.message.c_str());
+          std::fprintf(stderr, "%s: %s: %s\n", program, jobs[i].c_str(), r.message.c_str());
         }
-        std::printf("%s\t%s\t%.2f\n", jobs[i].id.c_str(), status_name(r.status), seconds);
+        std::printf("%s\t%s\t%.2f\n", jobs[i].c_str(), status_name(r.status), seconds);
         std::fflush(stdout);
         const auto now = std::chrono::steady_clock::now();
         if (std::chrono::duration<double>(now - last_progress).count() >= kProgressEverySeconds && done < jobs.size()) {

@@ -230,6 +230,20 @@ bool cut(const Trace& t, std::int64_t start_us, std::int64_t end_us, Trace& out)
   return true;
 }
 
+// The NET.STA.LOC.CHA globs split in their parts; every channel when there
+// are none.
+bool parse_patterns(const std::vector<std::string>& texts, std::vector<Pattern>& patterns, std::string& error) {
+  for (const std::string& text : texts.empty() ? std::vector<std::string>{"*.*.*.*"} : texts) {
+    Pattern p{text, {}};
+    if (!split_id(text, p.parts)) {
+      error = "bad channel pattern '" + text + "' (NET.STA.LOC.CHA, each part a glob without dots)";
+      return false;
+    }
+    patterns.push_back(std::move(p));
+  }
+  return true;
+}
+
 }  // namespace
 
 std::string sds_path(const std::string& root, const std::string& id, std::int64_t us) {
@@ -243,14 +257,7 @@ std::string sds_path(const std::string& root, const std::string& id, std::int64_
 
 bool read_sds(const SdsWindow& w, std::vector<Trace>& traces, std::vector<std::string>& notes, std::string& error) {
   std::vector<Pattern> patterns;
-  for (const std::string& text : w.patterns.empty() ? std::vector<std::string>{"*.*.*.*"} : w.patterns) {
-    Pattern p{text, {}};
-    if (!split_id(text, p.parts)) {
-      error = "bad channel pattern '" + text + "' (NET.STA.LOC.CHA, each part a glob without dots)";
-      return false;
-    }
-    patterns.push_back(std::move(p));
-  }
+  if (!parse_patterns(w.patterns, patterns, error)) return false;
   if (!(w.start_us < w.end_us)) {
     error = "the window ends at " + iso_time(w.end_us) + ", not after its start " + iso_time(w.start_us);
     return false;
@@ -301,6 +308,23 @@ bool read_sds(const SdsWindow& w, std::vector<Trace>& traces, std::vector<std::s
     error = w.root + ": no data for " + which + " from " + iso_time(w.start_us) + " to " + iso_time(w.end_us);
     return false;
   }
+  return true;
+}
+
+bool sds_channels(const std::string& root, const std::vector<std::string>& patterns, std::int64_t day_us,
+                  std::vector<std::string>& ids, std::string& error) {
+  std::vector<Pattern> parsed;
+  if (!parse_patterns(patterns, parsed, error)) return false;
+  std::error_code ec;
+  if (!std::filesystem::is_directory(root, ec)) {
+    error = root + ": no such archive directory";
+    return false;
+  }
+  ids.clear();
+  const std::int64_t day = day_number(day_us);
+  for (const DayFile& f : day_files(root, parsed, day, day)) ids.push_back(f.id);
+  std::sort(ids.begin(), ids.end());
+  ids.erase(std::unique(ids.begin(), ids.end()), ids.end());
   return true;
 }
 

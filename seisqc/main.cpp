@@ -10,6 +10,7 @@
 #include <qc/run.h>
 
 #include "cmdline.h"
+#include "sds.h"
 #include "traceinput.h"
 
 namespace {
@@ -27,9 +28,10 @@ void usage(std::FILE* out) {
       "status line per channel on standard output (identifier, ok, skipped or failed,\n"
       "seconds).  --merge makes DIR/index.html of all the metrics in DIR.\n"
       "  --sds ROOT         the SDS archive\n"
-      "  --day DAY          the day, YYYY-MM-DD or YYYY.DDD (day of the year)\n"
+      "  --day DAY          the day, YYYY-MM-DD or YYYY-DDD (day of the year)\n"
       "  -o DIR             the output directory (made when missing)\n"
-      "%s"
+      "  --select GLOB      only the channels whose NET.STA.LOC.CHA matches the glob\n"
+      "                     (repeatable; e.g. 'IU.*.00.LH?')\n"
       "  --shard I/N        only the I-th of N parts of the sorted channel list (1 <= I <= N)\n"
       "  --shard auto       the part of this Slurm array task (SLURM_ARRAY_TASK_ID,\n"
       "                     _COUNT, _MIN and _STEP)\n"
@@ -39,8 +41,7 @@ void usage(std::FILE* out) {
       "  --merge DIR        write DIR/index.html from DIR's channel lists and metrics\n"
       "  --help, --version\n"
       "Exit status 0 on success, 1 when a channel failed or on bad input, 2 on a usage\n"
-      "error.\n",
-      traceinput::options_help());
+      "error.\n");
 }
 
 struct Options {
@@ -48,6 +49,8 @@ struct Options {
   std::string merge_dir;
   std::string day_text, shard_text;
 };
+
+bool archive_given(const Options& o) { return !o.run.input.sds_root.empty(); }
 
 bool parse_jobs(const std::string& text, int& jobs) {
   const auto [end, ec] = std::from_chars(text.data(), text.data() + text.size(), jobs);
@@ -62,7 +65,7 @@ int bad(const std::string& message) {
 // 0 to go on, -1 after --help or --version, else the exit status.
 int parse_args(int argc, char** argv, Options& o) {
   std::vector<std::string_view> with_value = traceinput::value_options();
-  for (const char* v : {"--sds", "--day", "-o", "--shard", "--jobs", "--merge"}) with_value.push_back(v);
+  for (const char* v : {"--day", "-o", "--shard", "--jobs", "--merge"}) with_value.push_back(v);
   const auto args = cmdline::read_args(argc, argv, with_value, kProgram);
   if (!args) return kUsageError;
   o.run.jobs = qc::available_cores();
@@ -76,8 +79,6 @@ int parse_args(int argc, char** argv, Options& o) {
     } else if (arg.name == "--version") {
       std::printf("seisqc %s\n", SEISQC_VERSION);
       return -1;
-    } else if (arg.name == "--sds") {
-      o.run.root = arg.value;
     } else if (arg.name == "--day") {
       o.day_text = arg.value;
     } else if (arg.name == "-o") {
@@ -98,19 +99,18 @@ int parse_args(int argc, char** argv, Options& o) {
     }
   }
   if (!o.merge_dir.empty()) {
-    if (!o.run.root.empty() || !o.day_text.empty() || !o.run.out_dir.empty())
+    if (archive_given(o) || !o.day_text.empty() || !o.run.out_dir.empty())
       return bad("--merge DIR takes no other options");
     return 0;
   }
-  if (o.run.root.empty() || o.day_text.empty() || o.run.out_dir.empty()) {
+  if (o.run.input.start_given || o.run.input.end_given) return bad("--day gives the window: no --start or --end");
+  if (!archive_given(o) || o.day_text.empty() || o.run.out_dir.empty()) {
     usage(stderr);
     return kUsageError;
   }
-  const std::optional<qc::Day> day = qc::parse_day(o.day_text);
-  if (!day) return bad("bad --day '" + o.day_text + "' (YYYY-MM-DD or YYYY.DDD)");
-  o.run.day = *day;
+  std::string error;
+  if (!seisdata::parse_day(o.day_text, o.run.day_us, error)) return bad("--day: " + error);
   if (o.shard_text == "auto") {
-    std::string error;
     if (!qc::shard_from_slurm(std::getenv, o.run.shard, error)) return bad("--shard auto: " + error);
   } else if (!o.shard_text.empty()) {
     const std::optional<qc::Shard> shard = qc::parse_shard(o.shard_text);

@@ -113,6 +113,7 @@ TEST(FigurePlotFile, PagesTakenOneByOneDrawAsTheWholeFileDoes) {
   pages[1].start_thickness = 0;
   ASSERT_TRUE(figure::render_page(pages[1], dir.file("thin.png"), 40, "", error)) << error;
   EXPECT_NE(zarvo::testing::read_file(dir.file("thin.png")), zarvo::testing::read_file(dir.file("whole-2.png")));
+  zarvo::testing::reset_plot_state();  // the pen thickness back to none for the tests after
 }
 
 // A graph of one data unit per plot unit on both axes, corner at (400, 320).

@@ -1,4 +1,4 @@
-// The quality-control library: days, metrics against numbers worked out by
+// The quality-control library: metrics against numbers worked out by
 // hand, the metrics file, shards, Slurm tasks, the runner, safe writes and
 // the page's levels.
 #include <gtest/gtest.h>
@@ -31,36 +31,8 @@ seisdata::Trace trace(std::int64_t offset_us, double rate, std::size_t n, float 
 }
 
 std::string data_line(const std::vector<seisdata::Trace>& traces) {
-  const std::string text = qc::format_metrics(qc::compute_metrics("XX.T.00.BHZ", *qc::parse_day("2024-02-29"), traces));
+  const std::string text = qc::format_metrics(qc::compute_metrics("XX.T.00.BHZ", kDay, traces));
   return text.substr(text.find('\n') + 1);
-}
-
-TEST(Day, BothSpellingsAndTheCalendarsEdges) {
-  const struct {
-    const char* text;
-    std::int64_t start_us;  // -1: refused
-    const char* label;
-  } cases[] = {
-      {"2024-02-29", kDay, "2024-02-29"},
-      {"2024.060", kDay, "2024-02-29"},
-      {"1970-01-01", 0, "1970-01-01"},
-      {"2000.366", 978'220'800'000'000, "2000-12-31"},
-      {"2023.001", 1'672'531'200'000'000, "2023-01-01"},
-      {"2023.366", -1, ""},
-      {"1900-02-29", -1, ""},
-      {"2024-13-01", -1, ""},
-      {"2024-02-3", -1, ""},
-      {"2024/02/29", -1, ""},
-      {"2024.+60", -1, ""},
-      {"2024.000", -1, ""},
-  };
-  for (const auto& c : cases) {
-    const std::optional<qc::Day> d = qc::parse_day(c.text);
-    ASSERT_EQ(d.has_value(), c.start_us >= 0) << c.text;
-    if (!d) continue;
-    EXPECT_EQ(d->start_us, c.start_us) << c.text;
-    EXPECT_EQ(d->label(), c.label);
-  }
 }
 
 TEST(Metrics, GapsOverlapsAndPartialDays) {
@@ -100,7 +72,7 @@ TEST(Metrics, MeanAndRmsOfUnevenValues) {
   // 1, 2, 3, 4 and 10: mean 4, mean square 130 / 5 = 26.
   seisdata::Trace t = trace(0, 1, 5);
   t.samples = {1, 2, 3, 4, 10};
-  const qc::Metrics m = qc::compute_metrics("XX.T.00.BHZ", *qc::parse_day("2024.060"), {t});
+  const qc::Metrics m = qc::compute_metrics("XX.T.00.BHZ", kDay, {t});
   EXPECT_EQ(m.min, 1.0f);
   EXPECT_EQ(m.max, 10.0f);
   EXPECT_EQ(m.mean, 4.0);
@@ -108,7 +80,7 @@ TEST(Metrics, MeanAndRmsOfUnevenValues) {
 }
 
 TEST(MetricsFile, ReadsBackWhatIsWrittenAndRefusesTheRest) {
-  qc::Metrics m = qc::compute_metrics("XX.T.00.BHZ", *qc::parse_day("2024.060"), {trace(0, 1, 86000, 7)});
+  qc::Metrics m = qc::compute_metrics("XX.T.00.BHZ", kDay, {trace(0, 1, 86000, 7)});
   qc::Metrics back;
   std::string error;
   ASSERT_TRUE(qc::parse_metrics(qc::format_metrics(m), back, error)) << error;

@@ -54,6 +54,12 @@ struct SdsWindow {
 bool read_sds(const SdsWindow& window, std::vector<Trace>& traces, std::vector<std::string>& notes,
               std::string& error);
 
+// The channels NET.STA.LOC.CHA matching one of `patterns` (every channel
+// when there are none) that have a day file for the day of `day_us`,
+// sorted.  False, with the reason, for a bad pattern or a missing archive.
+bool sds_channels(const std::string& root, const std::vector<std::string>& patterns, std::int64_t day_us,
+                  std::vector<std::string>& ids, std::string& error);
+
 // The day file of a channel NET.STA.LOC.CHA on the day of `us`, under `root`.
 std::string sds_path(const std::string& root, const std::string& id, std::int64_t us);
 

@@ -200,4 +200,31 @@ TEST_F(Sds, Refusals) {
   }
 }
 
+TEST_F(Sds, ChannelsWithADayFile) {
+  const struct {
+    std::vector<std::string> patterns;
+    std::int64_t day;
+    std::vector<std::string> ids;
+  } cases[] = {
+      {{}, micros(2024y / January / 1), {"XX.AAA.00.BHZ"}},
+      {{}, micros(2024y / December / 31, 86399), {"XX.BBB..HHZ"}},  // any time of the day
+      {{}, micros(2024y / April / 9), {"XX.CCC.00.LHZ"}},
+      {{}, micros(2024y / April / 10), {}},  // its file removed
+      {{"XX.*.00.*"}, micros(2023y / December / 31), {"XX.AAA.00.BHZ"}},
+      {{"XX.*..*"}, micros(2023y / December / 31), {}},
+      {{"XX.BBB..*", "XX.AAA.*.*"}, micros(2025y / January / 1), {"XX.BBB..HHZ"}},
+  };
+  for (const auto& c : cases) {
+    std::vector<std::string> ids;
+    std::string error;
+    ASSERT_TRUE(seisdata::sds_channels(root, c.patterns, c.day, ids, error)) << error;
+    EXPECT_EQ(ids, c.ids) << seisdata::iso_time(c.day);
+  }
+  std::vector<std::string> ids;
+  std::string error;
+  EXPECT_FALSE(seisdata::sds_channels(root, {"XX.AAA"}, micros(2024y / January / 1), ids, error));
+  EXPECT_FALSE(seisdata::sds_channels(root + "/none", {}, micros(2024y / January / 1), ids, error));
+  EXPECT_NE(error.find("no such archive directory"), std::string::npos) << error;
+}
+
 }  // namespace

@@ -5,6 +5,7 @@
 
 #include <algorithm>
 #include <filesystem>
+#include <fstream>
 #include <set>
 #include <sstream>
 
@@ -20,16 +21,26 @@ using seisdata::testing::run;
 const std::string kSeisqc = SEISQC;
 const std::string kGensds = GENSDS;
 
-// Five channels of 2024-02-29 (day 60): whole, with a gap, with an
-// overlap, flat, and one not selected by 'XX.*'.
-const char* const kChannels =
-    " XX.AAA.00.BHZ:20 XX.BBB.00.BHZ:20:0-40000,40012.5-86400 XX.CCC.10.LHZ:1:0-50000,49900-60000"
-    " XX.DDD.00.BHZ:20:flat YY.EEE.00.BHZ:20";
+// Five channels of 2024-02-29: whole, with a gap of 12.5 s at 40,000 s,
+// with an overlap of 100 s at 49,900 s, a day file without samples, and
+// one not selected by 'XX.*.*.*'.  Arguments of gensds after its ROOT.
+const std::vector<std::string> kArchive = {
+    "XX.AAA.00.BHZ 2024-02-29 86400 20", "XX.BBB.00.BHZ 2024-02-29 86400 20 2024-02-29T11:06:40 12.5",
+    "XX.CCC.10.LHZ 2024-02-29 50000 1",  "XX.CCC.10.LHZ 2024-02-29T13:51:40 10100 1",
+    "YY.EEE.00.BHZ 2024-02-29 86400 20"};
+const char* const kEmptyDayFile = "sds/2024/XX/DDD/BHZ.D/XX.DDD.00.BHZ.D.2024.060";
 const std::vector<std::string> kSelected = {"XX.AAA.00.BHZ", "XX.BBB.00.BHZ", "XX.CCC.10.LHZ", "XX.DDD.00.BHZ"};
 
-std::string archive(const zarvo::testing::ScratchDir& dir, const std::string& channels = kChannels) {
-  const auto o = run(dir.path(), kGensds + " sds 2024.060" + channels);
-  EXPECT_EQ(o.status, 0) << o.err;
+// Writes the archive dir/sds with gensds; returns seisqc's options to read its day.
+std::string archive(const zarvo::testing::ScratchDir& dir, const std::vector<std::string>& channels = kArchive) {
+  for (const std::string& c : channels) {
+    const auto o = run(dir.path(), kGensds + " sds " + c);
+    EXPECT_EQ(o.status, 0) << o.err;
+  }
+  if (&channels == &kArchive) {
+    std::filesystem::create_directories(std::filesystem::path(dir.file(kEmptyDayFile)).parent_path());
+    std::ofstream(dir.file(kEmptyDayFile)).flush();
+  }
   return " --sds sds --day 2024-02-29 ";
 }
 
@@ -53,7 +64,7 @@ std::string data_line(const std::string& file) {
 
 TEST(Seisqc, MetricsOfEveryChannelAndTheChannelList) {
   zarvo::testing::ScratchDir dir;
-  const auto o = run(dir.path(), kSeisqc + archive(dir) + "--select 'XX.*' -o qc --jobs 2");
+  const auto o = run(dir.path(), kSeisqc + archive(dir) + "--select 'XX.*.*.*' -o qc --jobs 2");
   ASSERT_EQ(o.status, 0) << o.err;
   EXPECT_EQ(o.err, "");
   EXPECT_EQ(ids_with(o.out, "ok"), kSelected);
@@ -64,7 +75,7 @@ TEST(Seisqc, MetricsOfEveryChannelAndTheChannelList) {
   const std::string ccc = "XX.CCC.10.LHZ\t2024-02-29\t60100\t69.4\t0\t1\t0\t";
   EXPECT_EQ(data_line(dir.file("qc/metrics/XX.CCC.10.LHZ.2024-02-29.tsv")).substr(0, ccc.size()), ccc);
   EXPECT_EQ(data_line(dir.file("qc/metrics/XX.DDD.00.BHZ.2024-02-29.tsv")),
-            "XX.DDD.00.BHZ\t2024-02-29\t1728000\t100.0\t0\t0\t0\t1200\t1200\t1200\t1200\n");
+            "XX.DDD.00.BHZ\t2024-02-29\t0\t0.0\t0\t0\t0\t-\t-\t-\t-\n");
   EXPECT_EQ(read_text(dir.file("qc/channels.2024-02-29.tsv")),
             "root\t" + dir.path() + "/sds\nday\t2024-02-29\nchannel\tXX.AAA.00.BHZ\nchannel\tXX.BBB.00.BHZ\n"
             "channel\tXX.CCC.10.LHZ\nchannel\tXX.DDD.00.BHZ\n");
@@ -75,7 +86,7 @@ TEST(Seisqc, ShardsByGnuParallelAndSlurmCoverEveryChannelOnce) {
   const std::string input = archive(dir);
   for (int n : {2, 3, 7}) {
     const std::string out = "p" + std::to_string(n);
-    const auto o = run(dir.path(), std::string(PARALLEL) + " " + kSeisqc + input + "--select 'XX.*' -o " + out +
+    const auto o = run(dir.path(), std::string(PARALLEL) + " " + kSeisqc + input + "--select 'XX.*.*.*' -o " + out +
                                        " --jobs 1 --shard {}/" + std::to_string(n) + " ::: $(seq " +
                                        std::to_string(n) + ")");
     ASSERT_EQ(o.status, 0) << o.err;
@@ -90,7 +101,7 @@ TEST(Seisqc, ShardsByGnuParallelAndSlurmCoverEveryChannelOnce) {
       const auto o = run(dir.path(), "SLURM_ARRAY_TASK_ID=" + std::to_string(task) + " SLURM_ARRAY_TASK_MIN=" +
                                          std::to_string(first) + " SLURM_ARRAY_TASK_COUNT=" +
                                          std::to_string(count) + " " + kSeisqc + input +
-                                         "--select 'XX.*' -o slurm --shard auto");
+                                         "--select 'XX.*.*.*' -o slurm --shard auto");
       ASSERT_EQ(o.status, 0) << o.err;
       for (const std::string& id : ids_with(o.out, "ok")) all.push_back(id);
     }
@@ -101,8 +112,8 @@ TEST(Seisqc, ShardsByGnuParallelAndSlurmCoverEveryChannelOnce) {
 
 TEST(Seisqc, KilledRunsLeaveNoPartialFileAndResume) {
   zarvo::testing::ScratchDir dir;
-  std::string channels;
-  for (int i = 0; i < 6; ++i) channels += " XX.S" + std::to_string(i) + ".00.HHZ:50";
+  std::vector<std::string> channels;
+  for (int i = 0; i < 6; ++i) channels.push_back("XX.S" + std::to_string(i) + ".00.HHZ 2024-02-29 86400 50");
   const std::string input = archive(dir, channels);
   for (const char* signal : {"TERM", "KILL"}) {
     const std::string out = std::string("qc-") + signal;
@@ -131,7 +142,7 @@ TEST(Seisqc, KilledRunsLeaveNoPartialFileAndResume) {
 
 TEST(Seisqc, FailedChannelsAreReportedAndTheRestDone) {
   zarvo::testing::ScratchDir dir;
-  const std::string input = archive(dir, " XX.A.00.BHZ:20 XX.B.00.BHZ:20");
+  const std::string input = archive(dir, {"XX.A.00.BHZ 2024-02-29 86400 20", "XX.B.00.BHZ 2024-02-29 86400 20"});
   std::filesystem::resize_file(dir.file("sds/2024/XX/A/BHZ.D/XX.A.00.BHZ.D.2024.060"), 1000);
   const auto o = run(dir.path(), kSeisqc + input + "-o qc");
   EXPECT_EQ(o.status, 1);
@@ -146,7 +157,8 @@ TEST(Seisqc, UsageErrors) {
     std::string args;
     const char* message;  // start of the first line on stderr
   } cases[] = {
-      {"--sds . --day 2024-02-30 -o qc", "seisqc: bad --day '2024-02-30'"},
+      {"--sds . --day 2024-02-30 -o qc", "seisqc: --day: bad day '2024-02-30'"},
+      {"--sds . --day 2024-02-29 --start 2024-02-29 -o qc", "seisqc: --day gives the window"},
       {"--sds . --day 2024-02-29 -o qc --shard 3/2", "seisqc: bad --shard '3/2'"},
       {"--sds . --day 2024-02-29 -o qc --shard auto", "seisqc: --shard auto: SLURM_ARRAY_TASK_ID is not set"},
       {"--sds . --day 2024-02-29 -o qc --jobs 0", "seisqc: bad --jobs value '0'"},
@@ -187,10 +199,10 @@ TEST(Seisqc, MergedPageInABrowser) {
   o = run(dir.path(), chromium + "--dump-dom '" + url + "#sort=-availability'");
   ASSERT_EQ(o.status, 0) << o.err;
   // The rows as rendered, in the order the page's script sorted them.
-  EXPECT_EQ(rows_of(o.out), (std::vector<std::string>{"error XX.DDD.00.BHZ", "ok YY.EEE.00.BHZ",
-                                                       "warning XX.CCC.10.LHZ", "missing XX.AAA.00.BHZ",
+  EXPECT_EQ(rows_of(o.out), (std::vector<std::string>{"ok YY.EEE.00.BHZ", "warning XX.CCC.10.LHZ",
+                                                       "error XX.DDD.00.BHZ", "missing XX.AAA.00.BHZ",
                                                        "missing XX.BBB.00.BHZ"}));
-  for (const char* text : {">60100<", ">69.4<", "flat signal", "availability under 99.5 % or more than 20 gaps",
+  for (const char* text : {">60100<", ">69.4<", "no data", "availability under 99.5 % or more than 20 gaps",
                            "id=\"count-missing\">2<", "th data-key=\"availability\" data-n=\"\" data-dir=\"desc\""})
     EXPECT_NE(o.out.find(text), std::string::npos) << text;
 

@@ -16,20 +16,6 @@
 
 namespace qc {
 
-// ---- Days ----
-
-constexpr std::int64_t kMicrosPerDay = 86'400'000'000;
-
-struct Day {
-  int year = 0, month = 0, mday = 0;
-  int doy = 0;               // day of the year, from 1
-  std::int64_t start_us = 0;  // 00:00 UTC, microseconds since 1970
-  std::string label() const;  // 2024-02-29
-};
-
-// A day written YYYY-MM-DD or YYYY.DDD (day of the year).
-std::optional<Day> parse_day(const std::string& text);
-
 // ---- Metrics ----
 
 struct Metrics {
@@ -45,12 +31,15 @@ struct Metrics {
 };
 
 // The metrics of one channel's traces (any order) over the day beginning
-// at day.start_us.  Only samples at times in [00:00, 24:00) count.  Between
+// at `day_us` (00:00 UTC).  Only samples at times in [00:00, 24:00) count.  Between
 // consecutive stretches of data, a jump of more than half a sample interval
 // beyond the next expected sample time is a gap, one of more than half an
 // interval before it an overlap.  Availability is the time the samples
 // cover (each counted once where stretches overlap) over 86,400 s.
-Metrics compute_metrics(const std::string& id, const Day& day, const std::vector<seisdata::Trace>& traces);
+Metrics compute_metrics(const std::string& id, std::int64_t day_us, const std::vector<seisdata::Trace>& traces);
+
+// A day as the outputs name it: YYYY-MM-DD.
+std::string day_label(std::int64_t day_us);
 
 // The metrics file: one header line, one data line, tab-separated.
 extern const char* const kMetricsHeader;

@@ -4,6 +4,7 @@
 #ifndef QC_RUN_H
 #define QC_RUN_H
 
+#include <cstdint>
 #include <string>
 #include <vector>
 
@@ -14,8 +15,7 @@
 namespace qc {
 
 struct RunOptions {
-  std::string root;       // the SDS archive
-  Day day;
+  std::int64_t day_us = 0;    // 00:00 UTC of the day
   std::string out_dir;
   Shard shard;
   int jobs = 1;
@@ -23,17 +23,8 @@ struct RunOptions {
   double dpi_full = 150;      // the full-size plot
   double dpi_thumbnail = 40;  // the thumbnail
   std::string font_dir;
-  traceinput::Options input;  // --select and the processing options
+  traceinput::Options input;  // the archive (--sds), --select and the processing options
 };
-
-// The channels with a day file for `day` under ROOT/YEAR/NET/STA/CHA.D/,
-// sorted by identifier, each with its file.
-struct ChannelFile {
-  std::string id;
-  std::string path;
-};
-bool list_day_channels(const std::string& root, const Day& day, std::vector<ChannelFile>& channels,
-                       std::string& error);
 
 // Processes the shard's channels: metrics and plots under out_dir, one
 // status line per channel on standard output, progress on standard error.
