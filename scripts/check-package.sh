@@ -17,7 +17,7 @@ fail() { echo "check-package: $*" >&2; exit 1; }
 dpkg-deb -c "$deb" | awk '{print $6}' | sed -e 's|^\./|/|' -e 's|zarvoTargets-[a-z]*\.cmake|zarvoTargets-BUILDTYPE.cmake|' \
   | grep -v '/$' | sort >"$work/files"
 {
-  for p in hershey2font layergen mod2nd modplot pltdump pltrender seis2rec seisfig tracel; do
+  for p in hershey2font layergen mod2nd modplot pltdump pltrender seis2rec seisfig seisqc tracel; do
     echo "/usr/bin/$p"
     echo "/usr/share/man/man1/$p.1"
   done
@@ -61,5 +61,10 @@ echo cola.rec | "$usr/bin/tracel" >/dev/null
 env -u PLTRENDER_FONTS "$usr/bin/seisfig" /usr/share/doc/libmseed-dev/examples/test.mseed -o cola.png 2>seisfig.txt
 [ ! -s seisfig.txt ] || fail "seisfig said: $(cat seisfig.txt)"
 [ -s cola.png ] || fail "seisfig wrote no picture"
+# seisqc on an archive of one real day file (IU.COLA.00.LHZ, 2010-02-27), then its page.
+mkdir -p sds/2010/IU/COLA/LHZ.D
+cp /usr/share/doc/libmseed-dev/examples/test.mseed sds/2010/IU/COLA/LHZ.D/IU.COLA.00.LHZ.D.2010.058
+env -u PLTRENDER_FONTS "$usr/bin/seisqc" --sds sds --day 2010-02-27 -o qc >qc.txt 2>&1 || fail "seisqc said: $(cat qc.txt)"
+"$usr/bin/seisqc" --merge qc >/dev/null && grep -q IU.COLA.00.LHZ qc/index.html || fail "seisqc wrote no page"
 "$usr/bin/hershey2font" 2>/dev/null && fail "hershey2font without arguments succeeded"
 echo "check-package: $(basename "$deb") ($(wc -l <"$work/files") files, Depends: $depends) passed"
