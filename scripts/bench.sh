@@ -104,3 +104,26 @@ else
   means="$(mean_s "$seisfig_cmd") $(mean_s "$gnuplot_cmd")"
 fi
 awk -v m="$means" 'BEGIN { split(m, t, " "); printf "  seisfig %.1f ms, gnuplot %.1f ms: seisfig %.1f times faster\n", t[1] * 1000, t[2] * 1000, t[2] / t[1] }'
+
+# seisqc on a network-day: 50 channels at 100 Hz (archive generated first,
+# outside the timing), with one thread and with two; then what that rate
+# means for 1,000 channel-days over a 100-task Slurm array.
+echo "== seisqc, 50 channels x 1 day at 100 Hz: channel-days per minute (aim: --jobs 2 close to twice --jobs 1)"
+seq -f 'QC.S%02g.00.HHZ' 1 50 | xargs -P "$(nproc)" -I{} "$build/tools/gensds" "$work/qcsds" {} 2024-02-29 86400 100
+qc_seconds() {  # wall seconds of one seisqc run over the archive with --jobs $1
+  local t0 t1
+  rm -rf "$work/qc"
+  t0=$(now_us)
+  "$build/seisqc/seisqc" --sds "$work/qcsds" --day 2024-02-29 -o "$work/qc" --jobs "$1" >/dev/null
+  t1=$(now_us)
+  awk -v us=$((t1 - t0)) 'BEGIN { printf "%.3f", us / 1e6 }'
+}
+qc1=$(qc_seconds 1)
+qc2=$(qc_seconds 2)
+awk -v a="$qc1" -v b="$qc2" 'BEGIN {
+  r1 = 50 / a * 60; r2 = 50 / b * 60
+  printf "  --jobs 1: %.1f s, %.1f channel-days per minute\n", a, r1
+  printf "  --jobs 2: %.1f s, %.1f channel-days per minute (%.2f times --jobs 1)\n", b, r2, r2 / r1
+  printf "  1,000 channel-days over a 100-task Slurm array (10 per task, 2 cores each as here):\n"
+  printf "    %.0f s per task; about %.0f s for the array when its 100 tasks run at once\n", 10 / r2 * 60, 10 / r2 * 60
+}'
