@@ -7,6 +7,7 @@
 #include <cmath>
 #include <cstdio>
 #include <memory>
+#include <mutex>
 
 #include <libmseed.h>
 
@@ -18,8 +19,9 @@ namespace seisdata {
 
 namespace {
 
-// libmseed's own messages, collected while a file is read.
-std::vector<std::string>* log_lines = nullptr;
+// libmseed's own messages, collected while a file is read: libmseed calls
+// the handler on the thread that reads, so each thread collects its own.
+thread_local std::vector<std::string>* log_lines = nullptr;
 
 // Each distinct message once (a record is parsed twice), on one line.
 void collect_log(char* message) {
@@ -41,7 +43,9 @@ class LogCapture {
  public:
   explicit LogCapture(std::vector<std::string>& lines) {
     log_lines = &lines;
-    ms_loginit(collect_log, nullptr, collect_log, nullptr);
+    // The handlers are process-wide: set once, also when threads read at once.
+    static std::once_flag handlers_set;
+    std::call_once(handlers_set, [] { ms_loginit(collect_log, nullptr, collect_log, nullptr); });
   }
   ~LogCapture() { log_lines = nullptr; }
   LogCapture(const LogCapture&) = delete;
