@@ -204,13 +204,12 @@ bool render(const std::vector<std::uint8_t>& bytes, const Options& o, std::strin
   return pltrender::render_bytes(bytes.data(), bytes.size(), o.out, options, fonts, error);
 }
 
-bool render_page(const Page& page, const std::string& out, double dpi, const std::string& font_dir,
-                 std::string& error) {
+bool render_page(const Page& page, const Options& o, std::string& error) {
   pltrender::RenderOptions options;
-  options.dpi = dpi;
+  options.dpi = o.dpi;
   options.start_thickness = page.start_thickness;
-  pltrender::FontSet fonts(font_dir);
-  return pltrender::render_bytes(page.bytes.data(), page.bytes.size(), out, options, fonts, error);
+  pltrender::FontSet fonts(o.font_dir);
+  return pltrender::render_bytes(page.bytes.data(), page.bytes.size(), o.out, options, fonts, error);
 }
 
 void load_fonts(const std::string& font_dir) {

@@ -108,10 +108,13 @@ TEST(FigurePlotFile, PagesTakenOneByOneDrawAsTheWholeFileDoes) {
   std::vector<std::uint8_t> both = pages[0].bytes;
   both.insert(both.end(), pages[1].bytes.begin(), pages[1].bytes.end());
   ASSERT_TRUE(figure::render(both, whole, error)) << error;
-  ASSERT_TRUE(figure::render_page(pages[1], dir.file("alone.png"), 40, "", error)) << error;
+  figure::Options alone = whole;
+  alone.out = dir.file("alone.png");
+  ASSERT_TRUE(figure::render_page(pages[1], alone, error)) << error;
   EXPECT_EQ(zarvo::testing::read_file(dir.file("alone.png")), zarvo::testing::read_file(dir.file("whole-2.png")));
   pages[1].start_thickness = 0;
-  ASSERT_TRUE(figure::render_page(pages[1], dir.file("thin.png"), 40, "", error)) << error;
+  alone.out = dir.file("thin.png");
+  ASSERT_TRUE(figure::render_page(pages[1], alone, error)) << error;
   EXPECT_NE(zarvo::testing::read_file(dir.file("thin.png")), zarvo::testing::read_file(dir.file("whole-2.png")));
   zarvo::testing::reset_plot_state();  // the pen thickness back to none for the tests after
 }

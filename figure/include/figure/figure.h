@@ -113,13 +113,12 @@ Curve reduce_columns(std::size_t n, const float* x, const float* y, const float*
 // pages, one PDF for all) at o.dpi with the fonts in o.font_dir.
 bool render(const std::vector<std::uint8_t>& bytes, const Options& o, std::string& error);
 
-// Renders one page to `out` (PNG, SVG or PDF by its extension) at `dpi`
-// with the fonts in `font_dir`.  It draws nothing through the library, so
-// it may run on another thread while the library draws the next figure;
-// pages on several threads at once need every font their texts use loaded
-// first (load_fonts), as text layout reads the library's font table.
-bool render_page(const Page& page, const std::string& out, double dpi, const std::string& font_dir,
-                 std::string& error);
+// Renders one page to o.out as render() renders a whole plot file.  It
+// draws nothing through the library, so it may run on another thread while
+// the library draws the next figure; pages on several threads at once need
+// every font their texts use loaded first (load_fonts), as text layout
+// reads the library's font table.
+bool render_page(const Page& page, const Options& o, std::string& error);
 
 // Loads the built-in font and every font file 001, 002, ... in `font_dir`
 // into the library's font table.
