@@ -200,6 +200,7 @@ Curve reduce_columns(std::size_t n, const float* x, const float* y, const float*
 bool render(const std::vector<std::uint8_t>& bytes, const Options& o, std::string& error) {
   pltrender::RenderOptions options;
   options.dpi = o.dpi;
+  options.pen_colours = o.pen_colours;
   pltrender::FontSet fonts(o.font_dir);
   return pltrender::render_bytes(bytes.data(), bytes.size(), o.out, options, fonts, error);
 }
@@ -207,6 +208,7 @@ bool render(const std::vector<std::uint8_t>& bytes, const Options& o, std::strin
 bool render_page(const Page& page, const Options& o, std::string& error) {
   pltrender::RenderOptions options;
   options.dpi = o.dpi;
+  options.pen_colours = o.pen_colours;
   options.start_thickness = page.start_thickness;
   pltrender::FontSet fonts(o.font_dir);
   return pltrender::render_bytes(page.bytes.data(), page.bytes.size(), o.out, options, fonts, error);

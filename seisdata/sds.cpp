@@ -216,20 +216,6 @@ std::vector<DayFile> day_files(const std::string& root, const std::vector<Patter
   return files;
 }
 
-// The samples of `t` at times in [start, end); false when none is.
-bool cut(const Trace& t, std::int64_t start_us, std::int64_t end_us, Trace& out) {
-  // Sample i lies at start_us + i / rate seconds, microseconds rounded in
-  // the records: a ten-thousandth of an interval to spare.
-  constexpr double kSlack = 1e-4;
-  const double per_us = t.rate / static_cast<double>(kMicrosPerSecond);
-  const double n = static_cast<double>(t.samples.size());
-  const double first = std::max(0.0, std::ceil(static_cast<double>(start_us - t.start_us) * per_us - kSlack));
-  const double end = std::min(n, std::ceil(static_cast<double>(end_us - t.start_us) * per_us - kSlack));
-  if (!(first < end)) return false;
-  out = slice(t, static_cast<std::size_t>(first), static_cast<std::size_t>(end - first));
-  return true;
-}
-
 // The NET.STA.LOC.CHA globs split in their parts; every channel when there
 // are none.
 bool parse_patterns(const std::vector<std::string>& texts, std::vector<Pattern>& patterns, std::string& error) {
@@ -245,6 +231,19 @@ bool parse_patterns(const std::vector<std::string>& texts, std::vector<Pattern>&
 }
 
 }  // namespace
+
+bool cut_window(const Trace& t, std::int64_t start_us, std::int64_t end_us, Trace& out) {
+  // Sample i lies at start_us + i / rate seconds, microseconds rounded in
+  // the records: a ten-thousandth of an interval to spare.
+  constexpr double kSlack = 1e-4;
+  const double per_us = t.rate / static_cast<double>(kMicrosPerSecond);
+  const double n = static_cast<double>(t.samples.size());
+  const double first = std::max(0.0, std::ceil(static_cast<double>(start_us - t.start_us) * per_us - kSlack));
+  const double end = std::min(n, std::ceil(static_cast<double>(end_us - t.start_us) * per_us - kSlack));
+  if (!(first < end)) return false;
+  out = slice(t, static_cast<std::size_t>(first), static_cast<std::size_t>(end - first));
+  return true;
+}
 
 std::string sds_path(const std::string& root, const std::string& id, std::int64_t us) {
   std::string parts[4];
@@ -298,7 +297,7 @@ bool read_sds(const SdsWindow& w, std::vector<Trace>& traces, std::vector<std::s
   std::size_t kept = 0;
   for (const Trace& t : whole) {
     Trace part;
-    if (!cut(t, w.start_us, w.end_us, part)) continue;
+    if (!cut_window(t, w.start_us, w.end_us, part)) continue;
     traces.push_back(std::move(part));
     ++kept;
   }

@@ -33,7 +33,7 @@ std::int32_t sample(std::int64_t i, double rate, std::uint32_t& noise) {
   v += static_cast<double>(noise >> 24) - 128;
   constexpr double kEvery = 4 * 3600 + 17 * 60;
   const double since = std::fmod(t, kEvery) - 1800;
-  if (since > 0) v += 30000 * std::exp(-since / 120) * std::sin(2 * M_PI * since / 1.7);
+  if (since > 0) v += 12000 * std::exp(-since / 40) * std::sin(2 * M_PI * since / 1.7);
   return static_cast<std::int32_t>(std::lround(v));
 }
 
