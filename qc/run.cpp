@@ -1,5 +1,7 @@
 #include <qc/run.h>
 
+#include <qc/plots.h>
+
 #include <algorithm>
 #include <chrono>
 #include <cmath>
@@ -60,7 +62,7 @@ std::string minutes_seconds(double seconds) {
 }
 
 // One channel-day: read, measured, plotted and written.
-JobResult process_channel(const RunOptions& o, const std::string& id) {
+JobResult process_channel(const RunOptions& o, const std::string& id, DayPlots& plots) {
   const std::string day = day_label(o.day_us);
   const std::string metrics_file = metrics_path(o.out_dir, id, day);
   if (o.skip_existing && exists(metrics_file)) return {Status::skipped, ""};
@@ -76,6 +78,10 @@ JobResult process_channel(const RunOptions& o, const std::string& id) {
   if (!traceinput::read_archive(in, traces, notes, error) && error.find(": no data for ") == std::string::npos)
     return {Status::failed, error};
   const Metrics m = compute_metrics(id, o.day_us, traces);
+  if (!plots.plot(traces, id + "  " + day, o.day_us, thumbnail_path(o.out_dir, id, day),
+                  full_plot_path(o.out_dir, id, day), error))
+    return {Status::failed, error};
+  // Last: an existing metrics file means the channel is done.
   if (!write_file_atomically(metrics_file, format_metrics(m), error)) return {Status::failed, error};
   return {Status::ok, ""};
 }
@@ -113,6 +119,11 @@ int run_day(const RunOptions& o, const char* program) {
     std::fprintf(stderr, "%s: %s\n", program, error.c_str());
     return 1;
   }
+  DayPlots plots;
+  if (!plots.open(error)) {
+    std::fprintf(stderr, "%s: %s\n", program, error.c_str());
+    return 1;
+  }
   if (list.ids.empty()) std::fprintf(stderr, "%s: no channel has a day file for %s\n", program, list.day.c_str());
   const std::vector<std::string> jobs = shard_part(list.ids, o.shard);
 
@@ -120,7 +131,7 @@ int run_day(const RunOptions& o, const char* program) {
   auto last_progress = start;
   std::size_t done = 0, failed = 0;
   run_jobs(
-      jobs.size(), o.jobs, [&](std::size_t i) { return process_channel(o, jobs[i]); },
+      jobs.size(), o.jobs, [&](std::size_t i) { return process_channel(o, jobs[i], plots); },
       [&](std::size_t i, const JobResult& r, double seconds) {
         ++done;
         if (r.status == Status::failed) {

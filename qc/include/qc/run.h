@@ -20,9 +20,6 @@ struct RunOptions {
   Shard shard;
   int jobs = 1;
   bool skip_existing = false;
-  double dpi_full = 150;      // the full-size plot
-  double dpi_thumbnail = 40;  // the thumbnail
-  std::string font_dir;
   traceinput::Options input;  // the archive (--sds), --select and the processing options
 };
 
