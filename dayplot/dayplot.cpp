@@ -135,7 +135,10 @@ bool read_events(const std::string& path, std::vector<Event>& events, std::strin
   return true;
 }
 
-bool draw(const std::vector<seisdata::Trace>& traces, const Settings& s, float (&para)[kParaSize]) {
+namespace {
+
+// The parameter block of the day's graph, the plot file state aside.
+void frame_block(const Settings& s, float (&para)[kParaSize]) {
   const int lines = line_count(s.interval);
   const float file_state = para[kParaSize - 1];
   for (float& p : para) p = 0.0f;
@@ -146,6 +149,43 @@ bool draw(const std::vector<seisdata::Trace>& traces, const Settings& s, float (
   para[10] = kTitleSize;
   para[17] = 1;  // no y ticks: the lines carry their times
   para[kParaSize - 1] = file_state;
+}
+
+}  // namespace
+
+Curves day_curves(const std::vector<seisdata::Trace>& traces, const Settings& s) {
+  const int lines = line_count(s.interval);
+  // The block as the curves are drawn with it: completed by the frame's
+  // call, then in the labels' text size (which places the frame).
+  float para[kParaSize] = {};
+  frame_block(s, para);
+  float corner_x = 0, corner_y = static_cast<float>(lines);
+  zarvo::complete_graph(1, &corner_x, &corner_y, para);
+  para[10] = kLabelSize;
+
+  const Amplitude a = amplitude_scale(traces, s.clip_percent, s.scale);
+  Curves curves;
+  curves.lines.resize(static_cast<std::size_t>(lines));
+  for (int line = 0; line < lines; ++line) {
+    for (Piece& p : line_pieces(traces, s, a, line)) {
+      if (s.reduce_columns) {
+        figure::Curve c = figure::reduce_columns(p.x.size(), p.x.data(), p.y.data(), para);
+        p.x = std::move(c.x);
+        p.y = std::move(c.y);
+      }
+      curves.lines[static_cast<std::size_t>(line)].push_back(std::move(p));
+    }
+  }
+  return curves;
+}
+
+bool draw(const std::vector<seisdata::Trace>& traces, const Settings& s, float (&para)[kParaSize]) {
+  return draw(day_curves(traces, s), s, para);
+}
+
+bool draw(const Curves& curves, const Settings& s, float (&para)[kParaSize]) {
+  const int lines = line_count(s.interval);
+  frame_block(s, para);
 
   // The frame, the minutes and the title, with a curve of one point.
   std::int32_t one = 1;
@@ -166,18 +206,11 @@ bool draw(const std::vector<seisdata::Trace>& traces, const Settings& s, float (
   }
 
   // The lines, each piece a curve of its own in the line's pen.
-  const Amplitude a = amplitude_scale(traces, s.clip_percent, s.scale);
-  for (int line = 0; line < lines; ++line) {
+  for (int line = 0; line < lines && line < static_cast<int>(curves.lines.size()); ++line) {
     para[14] = static_cast<float>(line % kPens);
-    for (const Piece& p : line_pieces(traces, s, a, line)) {
+    for (const Piece& p : curves.lines[static_cast<std::size_t>(line)]) {
       std::int32_t n = static_cast<std::int32_t>(p.x.size());
-      if (s.reduce_columns) {
-        const figure::Curve c = figure::reduce_columns(p.x.size(), p.x.data(), p.y.data(), para);
-        n = static_cast<std::int32_t>(c.x.size());
-        if (zarvo_(&n, c.x.data(), c.y.data(), "", "", "", para) != 0) return false;
-      } else if (zarvo_(&n, p.x.data(), p.y.data(), "", "", "", para) != 0) {
-        return false;
-      }
+      if (zarvo_(&n, p.x.data(), p.y.data(), "", "", "", para) != 0) return false;
     }
   }
 

@@ -42,10 +42,13 @@ bool DayPlots::plot(const std::vector<seisdata::Trace>& traces, const std::strin
   s.start_us = day_us;
   s.title = title;
   s.reduce_columns = true;  // PNG pages only
+  // The curves are computed and reduced here, on this thread; only their
+  // drawing into the plot file waits for the library.
+  const dayplot::Curves curves = dayplot::day_curves(traces, s);
   figure::Page page;
   {
     std::lock_guard lock(library_);
-    if (!dayplot::draw(traces, s, para_)) {
+    if (!dayplot::draw(curves, s, para_)) {
       error = "the day plot could not be drawn";
       return false;
     }

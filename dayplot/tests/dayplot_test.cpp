@@ -178,4 +178,43 @@ TEST(DayplotEvents, FileLinesAndRefusals) {
   EXPECT_FALSE(dayplot::read_events(dir.file("none.txt"), events, error));
 }
 
+// The curves reduced to plot columns apart from the library (day_curves)
+// draw the same pixels as the whole curves.
+TEST(DayplotCurves, ReducedApartFromTheLibraryDrawTheSamePixels) {
+  zarvo::testing::ScratchDir dir;
+  figure::PlotFile plot;
+  std::string error;
+  ASSERT_TRUE(plot.open("", error));
+  std::vector<float> noise(2 * 3600 * 50);  // two hours at 50 Hz
+  std::uint32_t r = 1;
+  for (std::size_t i = 0; i < noise.size(); ++i) {
+    r = r * 1664525u + 1013904223u;
+    noise[i] = static_cast<float>(300 * std::sin(0.05 * static_cast<double>(i)) + (r >> 24));
+  }
+  const std::vector<seisdata::Trace> traces = {trace(kDay + 10 * kMinute, 50, noise)};
+  dayplot::Settings s;
+  s.start_us = kDay;
+  float para[dayplot::kParaSize] = {};
+  std::size_t points[2] = {0, 0};
+  std::string pictures[2];
+  for (int reduced = 0; reduced < 2; ++reduced) {
+    s.reduce_columns = reduced == 1;
+    const dayplot::Curves curves = dayplot::day_curves(traces, s);
+    for (const auto& line : curves.lines)
+      for (const dayplot::Piece& p : line) points[reduced] += p.x.size();
+    ASSERT_TRUE(dayplot::draw(curves, s, para));
+    figure::Page page;
+    ASSERT_TRUE(plot.take_page(page, error)) << error;
+    figure::Options o;
+    o.out = dir.file(std::to_string(reduced) + ".png");
+    o.dpi = 100;
+    o.pen_colours = true;
+    ASSERT_TRUE(figure::render_page(page, o, error)) << error;
+    pictures[reduced] = o.out;
+  }
+  EXPECT_EQ(points[0], noise.size());
+  EXPECT_LT(4 * points[1], points[0]);
+  EXPECT_EQ(zarvo::testing::read_file(pictures[0]), zarvo::testing::read_file(pictures[1]));
+}
+
 }  // namespace

@@ -81,14 +81,23 @@ bool read_events(const std::string& path, std::vector<Event>& events, std::strin
 
 constexpr int kParaSize = 20;
 
+// The lines' pieces of a day, ready to draw: computed without the library,
+// so on any thread; reduced to plot columns (figure::reduce_columns) when
+// s.reduce_columns.
+struct Curves {
+  std::vector<std::vector<Piece>> lines;  // line k's pieces
+};
+Curves day_curves(const std::vector<seisdata::Trace>& traces, const Settings& s);
+
 // Draws the day as a new graph through the library into its plot file
 // (a new page): frame, minutes along the bottom, each line's start time
 // (HH:MM) at its left, the title, the lines and the events.  `para` is the
 // caller's parameter block: every element but the plot file state para(20)
 // is reset, so one block serves for plot after plot into one plot file.
 // False when the library refuses (it has said why on the standard error
-// stream).
+// stream).  The first form is the second with day_curves(traces, s).
 bool draw(const std::vector<seisdata::Trace>& traces, const Settings& s, float (&para)[kParaSize]);
+bool draw(const Curves& curves, const Settings& s, float (&para)[kParaSize]);
 
 }  // namespace dayplot
 
