@@ -146,7 +146,7 @@ tr.missing{color:#6b7580}
 .why{display:block;font-size:11px;color:#6b7580}
 .count.ok{border-color:#2e9e5b}.count.warning{border-color:#e0a100}.count.error{border-color:#d23c3c}.count.missing{border-color:#8a94a0}
 td.id{font-family:ui-monospace,Menlo,Consolas,monospace;white-space:nowrap}
-img{display:block;width:240px;height:auto;border:1px solid #d0d7de;background:#fff}
+img{display:block;width:180px;height:auto;border:1px solid #d0d7de;background:#fff}
 footer{padding:10px 24px;color:#6b7580;font-size:12px}
 )";
 

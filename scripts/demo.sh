@@ -71,20 +71,20 @@ if [ -x "$build/seisqc/seisqc" ]; then
   g DM.ALPHA.00.HHZ 2024-02-29 86400 20
   g DM.ALPHA.00.HHN 2024-02-29 86400 20
   g DM.BRAVO.00.HHZ 2024-02-29 86400 20 2024-02-29T09:30:00 1800      # half an hour missing
-  g DM.CHARLIE.00.HHZ 2024-02-29 50400 20                             # stops at 14:00
+  g DM.CEDAR.00.HHZ 2024-02-29 50400 20                             # stops at 14:00
   g DM.DELTA.00.HHZ 2024-02-29 43200 20                               # two stretches, 10 minutes
   g DM.DELTA.00.HHZ 2024-02-29T11:50:00 43800 20                      # of them overlapping
   for h in $(seq -w 0 23); do g DM.ECHO.00.HHZ "2024-02-29T$h:00:00" 3590 20; done  # 23 gaps
-  mkdir -p "$sds/2024/DM/FOXTROT/HHZ.D"                                # a day file without data
-  : >"$sds/2024/DM/FOXTROT/HHZ.D/DM.FOXTROT.00.HHZ.D.2024.060"
+  mkdir -p "$sds/2024/DM/FJORD/HHZ.D"                                # a day file without data
+  : >"$sds/2024/DM/FJORD/HHZ.D/DM.FJORD.00.HHZ.D.2024.060"
   for shard in 1/2 2/2; do
     "$build/seisqc/seisqc" --sds "$sds" --day 2024-02-29 -o "$out/qc" --shard "$shard" >/dev/null
   done
   "$build/seisqc/seisqc" --merge "$out/qc"
   if command -v chromium >/dev/null; then
     chromium --headless --no-sandbox --disable-gpu --hide-scrollbars --window-size=1400,900 \
-      --screenshot="$out/qc-page.png" "file://$out/qc/index.html" >/dev/null 2>&1
-    echo "seisqc: $out/qc/index.html, seen by Chromium in $out/qc-page.png"
+      --screenshot="$out/qc-page.png" "file://$out/qc/index.html#sort=status" >/dev/null 2>&1
+    echo "seisqc: $out/qc/index.html, seen by Chromium (worst first) in $out/qc-page.png"
   else
     echo "seisqc: $out/qc/index.html"
   fi
