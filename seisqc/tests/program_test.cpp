@@ -98,7 +98,7 @@ TEST(Seisqc, MetricsOfEveryChannelAndTheChannelList) {
 TEST(Seisqc, ShardsByGnuParallelAndSlurmCoverEveryChannelOnce) {
   zarvo::testing::ScratchDir dir;
   const std::string input = archive(dir);
-  for (int n : {2, 3, 7}) {
+  for (int n : {2, 7}) {
     const std::string out = "p" + std::to_string(n);
     const auto o = run(dir.path(), std::string(PARALLEL) + " " + kSeisqc + input + "--select 'XX.*.*.*' -o " + out +
                                        " --jobs 1 --shard {}/" + std::to_string(n) + " ::: $(seq " +
@@ -127,7 +127,7 @@ TEST(Seisqc, ShardsByGnuParallelAndSlurmCoverEveryChannelOnce) {
 TEST(Seisqc, KilledRunsLeaveNoPartialFileAndResume) {
   zarvo::testing::ScratchDir dir;
   std::vector<std::string> channels;
-  for (int i = 0; i < 5; ++i) channels.push_back("XX.S" + std::to_string(i) + ".00.HHZ 2024-02-29 86400 10");
+  for (int i = 0; i < 4; ++i) channels.push_back("XX.S" + std::to_string(i) + ".00.HHZ 2024-02-29 86400 2");
   const std::string input = archive(dir, channels);
   for (const char* signal : {"TERM", "KILL"}) {
     const std::string out = std::string("qc-") + signal;
@@ -136,7 +136,7 @@ TEST(Seisqc, KilledRunsLeaveNoPartialFileAndResume) {
                                             ".txt & pid=$!; until grep -qs ok " + out +
                                             ".txt; do sleep 0.02; done; kill -" + signal + " $pid; wait $pid)");
     EXPECT_NE(killed.status, 0);
-    EXPECT_LT(list_dir(dir.file(out + "/metrics")).size(), 5u) << signal;
+    EXPECT_LT(list_dir(dir.file(out + "/metrics")).size(), 4u) << signal;
     for (const char* sub : {"/metrics/", "/plots/"}) {
       for (const std::string& name : list_dir(dir.file(out + sub))) {
         if (name[0] == '.') {
@@ -149,7 +149,7 @@ TEST(Seisqc, KilledRunsLeaveNoPartialFileAndResume) {
     const auto resumed = run(dir.path(), kSeisqc + input + "-o " + out + " --jobs 2 --skip-existing");
     ASSERT_EQ(resumed.status, 0) << resumed.err;
     EXPECT_GE(ids_with(resumed.out, "skipped").size(), 1u);
-    EXPECT_EQ(ids_with(resumed.out, "skipped").size() + ids_with(resumed.out, "ok").size(), 5u);
+    EXPECT_EQ(ids_with(resumed.out, "skipped").size() + ids_with(resumed.out, "ok").size(), 4u);
   }
 }
 
