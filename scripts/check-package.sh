@@ -17,7 +17,7 @@ fail() { echo "check-package: $*" >&2; exit 1; }
 dpkg-deb -c "$deb" | awk '{print $6}' | sed -e 's|^\./|/|' -e 's|zarvoTargets-[a-z]*\.cmake|zarvoTargets-BUILDTYPE.cmake|' \
   | grep -v '/$' | sort >"$work/files"
 {
-  for p in hershey2font layergen mod2nd modplot pltdump pltrender seis2rec seisfig tracel; do
+  for p in hershey2font layergen mod2nd modplot pltdump pltrender seis2rec seisday seisfig tracel; do
     echo "/usr/bin/$p"
     echo "/usr/share/man/man1/$p.1"
   done
@@ -61,5 +61,8 @@ echo cola.rec | "$usr/bin/tracel" >/dev/null
 env -u PLTRENDER_FONTS "$usr/bin/seisfig" /usr/share/doc/libmseed-dev/examples/test.mseed -o cola.png 2>seisfig.txt
 [ ! -s seisfig.txt ] || fail "seisfig said: $(cat seisfig.txt)"
 [ -s cola.png ] || fail "seisfig wrote no picture"
+env -u PLTRENDER_FONTS "$usr/bin/seisday" /usr/share/doc/libmseed-dev/examples/test.mseed -o day.png 2>seisday.txt
+[ ! -s seisday.txt ] || fail "seisday said: $(cat seisday.txt)"
+[ -s day.png ] || fail "seisday wrote no day plot"
 "$usr/bin/hershey2font" 2>/dev/null && fail "hershey2font without arguments succeeded"
 echo "check-package: $(basename "$deb") ($(wc -l <"$work/files") files, Depends: $depends) passed"
