@@ -184,13 +184,14 @@ bool read_day(Options& o, std::vector<seisdata::Trace>& traces) {
     for (const seisdata::Trace& t : read) first = std::min(first, t.start_us);
     o.plot.start_us = first - ((first % dayplot::kDayMicros) + dayplot::kDayMicros) % dayplot::kDayMicros;
   }
-  for (const seisdata::Trace& t : read) {
+  const std::string id = read.front().id();
+  for (seisdata::Trace& t : read) {
     seisdata::Trace part;
-    if (seisdata::cut_window(t, o.plot.start_us, o.plot.start_us + dayplot::kDayMicros, part))
+    if (seisdata::cut_window(std::move(t), o.plot.start_us, o.plot.start_us + dayplot::kDayMicros, part))
       traces.push_back(std::move(part));
   }
   if (traces.empty()) {
-    std::fprintf(stderr, "seisday: %s: no samples from %s to %s\n", read.front().id().c_str(),
+    std::fprintf(stderr, "seisday: %s: no samples from %s to %s\n", id.c_str(),
                  seisdata::iso_time(o.plot.start_us).c_str(),
                  seisdata::iso_time(o.plot.start_us + dayplot::kDayMicros).c_str());
     return false;
