@@ -104,3 +104,12 @@ else
   means="$(mean_s "$seisfig_cmd") $(mean_s "$gnuplot_cmd")"
 fi
 awk -v m="$means" 'BEGIN { split(m, t, " "); printf "  seisfig %.1f ms, gnuplot %.1f ms: seisfig %.1f times faster\n", t[1] * 1000, t[2] * 1000, t[2] / t[1] }'
+
+# modtt: a table of six phases at 181 distances, through the bundled PREM
+# and through layergen's modout (with the reflections from its step).
+cp "$(dirname "$0")/../layergen/prem32.mod" "$work/"
+(cd "$work" && "$build/layergen/layergen")
+bench "modtt, P,S,PcP,ScS,PKP,SKS at 0:180:1 through PREM (target: well under 1 s)" \
+  "'$build/modtt/modtt' prem32.mod --phases P,S,PcP,ScS,PKP,SKS --distances 0:180:1 > /dev/null"
+bench "modtt, P,S,PcP,ScS,PdP,SdS at 0:180:1 through modout (target: well under 1 s)" \
+  "'$build/modtt/modtt' modout --phases P,S,PcP,ScS,PdP,SdS --distances 0:180:1 > /dev/null"

@@ -152,7 +152,9 @@ TEST(Homogeneous, BranchEnds) {
     }
 }
 
-// Published PREM travel times (surface source) within a stated tolerance.
+// Published PREM travel times for a surface source (PcP at 0 degrees
+// 510.8 s, ScS at 0 degrees about 935 s, P at 60 degrees about 600 s),
+// within the tolerance each figure allows.
 TEST(Prem, PublishedTables) {
     const Model m = continental_prem();
     const struct {
