@@ -8,17 +8,12 @@
 #include <string_view>
 
 #include "modelfile.h"
+#include "text.h"
 #include "traveltime.h"
 
 namespace traveltime {
 
 namespace {
-
-std::string number(double value) {
-    char buf[64];
-    const std::to_chars_result r = std::to_chars(buf, buf + sizeof buf, value);
-    return std::string(buf, r.ptr);
-}
 
 std::string at_row(const Model& model, std::size_t i) {
     return model.name + ": row " + std::to_string(i + 1) + " (depth " + number(model.depth_km[i]) + " km): ";

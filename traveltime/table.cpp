@@ -1,11 +1,11 @@
 // Phases as ray paths, sampled in ray parameter once; arrivals at a
 // distance found between samples and refined on the exact ray.
 #include <algorithm>
-#include <charconv>
 #include <cmath>
 #include <numbers>
 
 #include "rays.h"
+#include "text.h"
 #include "traveltime.h"
 
 namespace traveltime {
@@ -41,12 +41,6 @@ constexpr PhaseInfo kPhases[] = {
     {"PKP", Wave::P, Kind::core_turning},    {"SKS", Wave::S, Kind::core_turning},
     {"PKIKP", Wave::P, Kind::inner_core_turning}, {"SKIKS", Wave::S, Kind::inner_core_turning},
 };
-
-std::string number(double value) {
-    char buf[64];
-    const std::to_chars_result r = std::to_chars(buf, buf + sizeof buf, value);
-    return std::string(buf, r.ptr);
-}
 
 bool is_d_phase(const std::string& name) { return name == "PdP" || name == "SdS"; }
 
@@ -167,7 +161,10 @@ const std::vector<std::string>& phase_names() {
     return names;
 }
 
-const std::string& PhaseTable::phase() const { return impl_->phase; }
+const std::string& PhaseTable::phase() const {
+    static const std::string none;
+    return impl_ ? impl_->phase : none;
+}
 
 bool PhaseTable::make(const Model& model, const std::string& phase, double depth_km, PhaseTable& table,
                       std::string& error, std::optional<double> d_depth_km) {
@@ -222,6 +219,10 @@ bool PhaseTable::make(const Model& model, const std::string& phase, double depth
 bool PhaseTable::arrivals(double distance_deg, std::vector<Arrival>& out, std::string& error) const {
     if (!(distance_deg >= 0.0 && distance_deg <= 180.0)) {
         error = "distance " + number(distance_deg) + " degrees is outside 0 to 180";
+        return false;
+    }
+    if (!impl_) {
+        error = "travel-time table used before PhaseTable::make";
         return false;
     }
     const double delta = distance_deg / kDegPerRad;

@@ -83,10 +83,10 @@ public:
 
     // Appends every arrival at `distance_deg` (0 to 180), sorted by time;
     // none when the phase does not reach there.  False with a message for a
-    // distance outside 0..180.
+    // distance outside 0..180, or a table not made.
     bool arrivals(double distance_deg, std::vector<Arrival>& out, std::string& error) const;
 
-    const std::string& phase() const;
+    const std::string& phase() const;  // empty for a table not made
 
     struct Impl;  // the ray paths and their samples
 
