@@ -25,6 +25,9 @@ constexpr double kBelow = 1.0 - 1e-9;
 // a bracket across a jump of the distance never gets there and is dropped.
 constexpr double kDistanceTolerance = 1e-10;
 constexpr int kMaxRefineSteps = 200;
+// Arrivals of one phase closer than this (s) are one: rays near a caustic,
+// and the folds that the rounding of a model's rows makes in thin layers.
+constexpr double kSameArrival = 1e-3;
 
 enum class Kind { turning, reflected, core_turning, inner_core_turning };
 
@@ -262,7 +265,8 @@ bool PhaseTable::arrivals(double distance_deg, std::vector<Arrival>& out, std::s
         }
     }
     std::sort(found.begin(), found.end(), [](const Arrival& x, const Arrival& y) { return x.time_s < y.time_s; });
-    out.insert(out.end(), found.begin(), found.end());
+    for (std::size_t i = 0; i < found.size(); ++i)
+        if (i == 0 || found[i].time_s - out.back().time_s >= kSameArrival) out.push_back(found[i]);
     return true;
 }
 

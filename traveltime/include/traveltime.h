@@ -81,8 +81,9 @@ public:
     static bool make(const Model& model, const std::string& phase, double depth_km, PhaseTable& table,
                      std::string& error, std::optional<double> d_depth_km = std::nullopt);
 
-    // Appends every arrival at `distance_deg` (0 to 180), sorted by time;
-    // none when the phase does not reach there.  False with a message for a
+    // Appends every arrival at `distance_deg` (0 to 180), sorted by time
+    // (arrivals less than a millisecond after another are that one); none
+    // when the phase does not reach there.  False with a message for a
     // distance outside 0..180, or a table not made.
     bool arrivals(double distance_deg, std::vector<Arrival>& out, std::string& error) const;
 

@@ -190,6 +190,9 @@ TEST(Prem, ReciprocityAndRowSpacing) {
 TEST(Prem, TableAndTriplication) {
     const Model m = reworked(2640.0, 1.03, false);
     EXPECT_EQ(times(prem(), "P", 0, 85).size(), 1u);
+    // The rounded rows of PREM's 1 km layer at 2640 km fold P there into rays
+    // less than 1 ms apart: one arrival.
+    EXPECT_EQ(times(prem(), "P", 0, 89.6).size(), 1u);
     traveltime::PhaseTable table;
     std::string error;
     ASSERT_TRUE(traveltime::PhaseTable::make(m, "P", 0, table, error)) << error;
