@@ -29,6 +29,10 @@ bool check_rows(const Model& m, std::string& error) {
         error = m.name + ": fewer than two rows";
         return false;
     }
+    if (n > kMaxRows) {
+        error = m.name + ": more than " + std::to_string(kMaxRows) + " rows";
+        return false;
+    }
     if (m.depth_km.front() != 0.0 || m.depth_km.back() != kEarthRadiusKm) {
         error = m.name + ": the rows must run from the surface (0 km) to the centre of the earth (" +
                 number(kEarthRadiusKm) + " km), not from " + number(m.depth_km.front()) + " to " +

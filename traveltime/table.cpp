@@ -18,7 +18,8 @@ using rays::Wave;
 constexpr double kDegPerRad = 180.0 / std::numbers::pi;
 constexpr double kTwoPi = 2.0 * std::numbers::pi;
 // Samples: every eta at a layer boundary (where a ray starts or stops
-// turning in a layer), just below it, and at least this many evenly.
+// turning in a layer), just below it where eta jumps (a discontinuity,
+// where rays stop passing), and this many evenly.
 constexpr int kEvenSamples = 512;
 constexpr double kBelow = 1.0 - 1e-9;
 // An arrival's distance is refined to this (radians, about 6e-9 degrees);
@@ -47,14 +48,15 @@ constexpr PhaseInfo kPhases[] = {
 
 bool is_d_phase(const std::string& name) { return name == "PdP" || name == "SdS"; }
 
-// The highest ray parameter for which a ray leaves the source downward
-// and, above it, reaches the surface.
+// The highest ray parameter for which a ray crosses every layer above
+// those it may turn in: the lowest eta there (for a ray turning below the
+// source, the eta just below it too).
 double p_max_of(const Path& path) {
+    const std::vector<rays::Segment>& segs = path.segments;
+    const std::size_t end = path.turn_from.value_or(segs.size());
     double p = HUGE_VAL;
-    for (const rays::Segment& s : path.segments) {
-        if (s.legs == 1) p = std::min({p, s.eta_top, s.eta_bot});
-        else return std::min(p, s.eta_top);
-    }
+    for (std::size_t i = 0; i < end; ++i) p = std::min({p, segs[i].eta_top, segs[i].eta_bot});
+    if (end < segs.size()) p = std::min(p, segs[end].eta_top);
     return p;
 }
 
@@ -99,13 +101,15 @@ std::vector<Path> paths_of(const Model& m, const PhaseInfo& info, double z_s, do
 std::vector<double> sample_points(const Path& path) {
     std::vector<double> ps{0.0, path.p_max};
     for (int k = 1; k < kEvenSamples; ++k) ps.push_back(path.p_max * k / kEvenSamples);
-    for (const rays::Segment& s : path.segments) {
-        for (const double eta : {s.eta_top, s.eta_bot}) {
-            if (eta < path.p_max && eta > 0.0) {
-                ps.push_back(eta);
-                ps.push_back(eta * kBelow);
-            }
-        }
+    const std::vector<rays::Segment>& segs = path.segments;
+    auto add = [&](double eta, bool jump) {
+        if (!(eta < path.p_max && eta > 0.0)) return;
+        ps.push_back(eta);
+        if (jump) ps.push_back(eta * kBelow);
+    };
+    for (std::size_t i = 0; i < segs.size(); ++i) {
+        add(segs[i].eta_top, i == 0 || segs[i - 1].eta_bot != segs[i].eta_top);
+        add(segs[i].eta_bot, i + 1 == segs.size() || segs[i + 1].eta_top != segs[i].eta_bot);
     }
     ps.push_back(path.p_max * kBelow);
     std::sort(ps.begin(), ps.end());
@@ -235,18 +239,11 @@ bool PhaseTable::arrivals(double distance_deg, std::vector<Arrival>& out, std::s
     };
     for (std::size_t k = 0; k < impl_->paths.size(); ++k) {
         const std::vector<Impl::Sample>& samples = impl_->samples[k];
-        double reach = 0.0;  // the path's largest distance
-        for (const Impl::Sample& s : samples)
-            if (s.ray) reach = std::max(reach, s.ray->distance_rad);
-        // A ray arrives at distance_deg when its distance, modulo a whole
-        // circle, is delta or its complement.
-        std::vector<double> targets;
-        for (double turn = 0.0; turn <= reach + kTwoPi; turn += kTwoPi) {
-            targets.push_back(turn + delta);
-            if (delta != 0.0 && delta != std::numbers::pi) targets.push_back(turn + kTwoPi - delta);
-        }
+        // A ray arrives at distance_deg when its distance is delta or, round
+        // the far side of the earth, a full circle less delta.
+        std::vector<double> targets{delta};
+        if (delta != 0.0 && delta != std::numbers::pi) targets.push_back(kTwoPi - delta);
         for (const double target : targets) {
-            if (target > reach + kDistanceTolerance) continue;
             for (std::size_t i = 0; i < samples.size(); ++i) {
                 const Impl::Sample& b = samples[i];
                 if (!b.ray) continue;

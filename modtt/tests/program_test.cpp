@@ -102,6 +102,11 @@ TEST_F(Modtt, PremAndLayergenOutputs) {
         EXPECT_NE(select(modout.out, d, "SdS"), select(modout2.out, d, "SdS")) << d;
         EXPECT_EQ(select(modout.out, d, "SdS").size(), 1u) << d;
     }
+    // modout2's basal layer starts 1 km under its last row above: PcP and PKP
+    // graze that row, as they graze the core in PREM, until 92.5 and 172.5 degrees.
+    const Run grazing = run(MODTT_BIN, "modout2 --phases PcP,PKP --distances 92.5,172.5");
+    EXPECT_EQ(select(grazing.out, "92.5", "PcP").size(), 1u);
+    EXPECT_EQ(select(grazing.out, "172.5", "PKP").size(), 1u);
     ASSERT_EQ(run(MOD2ND_BIN, "modout -o modout.nd").status, 0);
     EXPECT_EQ(run(MODTT_BIN, "modout.nd" + args).out, modout.out);
 }

@@ -16,6 +16,7 @@
 // (an ocean) travels there as a P wave.
 #pragma once
 
+#include <cstddef>
 #include <memory>
 #include <optional>
 #include <string>
@@ -35,8 +36,11 @@ struct Model {
     std::optional<double> icb_depth_km;  // inner-core boundary, when the model has an inner core
 };
 
-// Checks the rows and finds the core: depths from 0 to kEarthRadiusKm, never
-// decreasing, at most two rows at one depth; P velocity positive and S
+// Ray tracing takes time in proportion to the square of the rows.
+inline constexpr std::size_t kMaxRows = 10000;
+
+// Checks the rows and finds the core: at most kMaxRows rows, depths from 0
+// to kEarthRadiusKm, never decreasing, at most two rows at one depth; P velocity positive and S
 // velocity not negative.  The core-mantle boundary is the deepest
 // discontinuity where the S velocity drops from a positive value to zero;
 // the inner-core boundary the first one below it where it rises from zero.

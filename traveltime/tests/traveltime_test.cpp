@@ -241,6 +241,27 @@ TEST(Errors, Refused) {
     EXPECT_EQ(times(m, "PcP", 2890.5, 0).size(), 1u);
 }
 
+TEST(Models, RowLimit) {
+    Model big;
+    big.name = "big";
+    const std::size_t mantle_rows = traveltime::kMaxRows - 2;
+    for (std::size_t i = 0; i < mantle_rows; ++i) {
+        big.depth_km.push_back(kCmb * static_cast<double>(i) / static_cast<double>(mantle_rows - 1));
+        big.vp_km_s.push_back(kVp);
+        big.vs_km_s.push_back(kVs);
+    }
+    big.depth_km.insert(big.depth_km.end(), {kCmb, kR});
+    big.vp_km_s.insert(big.vp_km_s.end(), {8, 9});
+    big.vs_km_s.insert(big.vs_km_s.end(), {0, 0});
+    std::string error;
+    EXPECT_TRUE(traveltime::check_model(big, error)) << error;
+    big.depth_km.push_back(kR);
+    big.vp_km_s.push_back(9);
+    big.vs_km_s.push_back(0);
+    EXPECT_FALSE(traveltime::check_model(big, error));
+    EXPECT_EQ(error, "big: more than 10000 rows");
+}
+
 TEST(Models, CoreAndReflector) {
     Model m = homogeneous(true);
     EXPECT_EQ(m.cmb_depth_km, kCmb);
