@@ -74,13 +74,14 @@ inline constexpr double kMinReflectorJump = 0.01;
 bool default_reflector_depth(const Model& model, bool for_s, double& depth_km, std::string& error);
 
 // The arrivals of one phase from one source depth, for many distances: the
-// ray paths are sampled once on construction, each distance then costs a
-// few ray traces.  Build with make().
+// ray paths are sampled once by make(), each distance then costs a few ray
+// traces.  Copies share the samples; a table is not changed by queries, so
+// threads may query one table at once.
 class PhaseTable {
 public:
     // False with a message for an unknown phase, a source depth outside the
-    // mantle (0 to the core), a reflector depth outside the mantle or above
-    // the source.  `d_depth_km` is the reflector of PdP and SdS (default:
+    // mantle (0 to the core), a reflector depth outside the mantle or not
+    // below the source, PKIKP or SKIKS in a model without an inner core.  `d_depth_km` is the reflector of PdP and SdS (default:
     // default_reflector_depth), ignored for the others.
     static bool make(const Model& model, const std::string& phase, double depth_km, PhaseTable& table,
                      std::string& error, std::optional<double> d_depth_km = std::nullopt);
@@ -99,10 +100,11 @@ private:
     std::shared_ptr<const Impl> impl_;
 };
 
-// Every arrival of `phase` from a source at `depth_km` at `distance_deg`,
-// sorted by time; none when the phase does not exist there.  False with a
-// message for an unknown phase, a distance outside 0..180, a depth outside
-// the mantle.  For many distances, build a PhaseTable once.
+// Appends every arrival of `phase` from a source at `depth_km` at
+// `distance_deg`, sorted by time; none when the phase does not exist there.
+// False with a message for an unknown phase, a distance outside 0..180, a
+// depth outside the mantle (as PhaseTable::make and arrivals).  For many
+// distances, make a PhaseTable once.
 bool arrivals(const Model& model, const std::string& phase, double depth_km, double distance_deg,
               std::vector<Arrival>& out, std::string& error, std::optional<double> d_depth_km = std::nullopt);
 
