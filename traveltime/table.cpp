@@ -26,9 +26,11 @@ constexpr double kBelow = 1.0 - 1e-9;
 // a bracket across a jump of the distance never gets there and is dropped.
 constexpr double kDistanceTolerance = 1e-10;
 constexpr int kMaxRefineSteps = 200;
-// Arrivals of one phase closer than this (s) are one: rays near a caustic,
-// and the folds that the rounding of a model's rows makes in thin layers.
+// Arrivals of one phase closer than this in time (s) and ray parameter
+// (s/deg) are one: rays near a caustic, and the folds that the rounding of
+// a model's rows makes in thin layers.  Branches that cross keep both.
 constexpr double kSameArrival = 1e-3;
+constexpr double kSameRayParam = 0.05;
 
 enum class Kind { turning, reflected, core_turning, inner_core_turning };
 
@@ -262,8 +264,14 @@ bool PhaseTable::arrivals(double distance_deg, std::vector<Arrival>& out, std::s
         }
     }
     std::sort(found.begin(), found.end(), [](const Arrival& x, const Arrival& y) { return x.time_s < y.time_s; });
-    for (std::size_t i = 0; i < found.size(); ++i)
-        if (i == 0 || found[i].time_s - out.back().time_s >= kSameArrival) out.push_back(found[i]);
+    const std::size_t first = out.size();
+    for (const Arrival& a : found) {
+        bool same = false;
+        for (std::size_t k = first; k < out.size(); ++k)
+            same = same || (a.time_s - out[k].time_s < kSameArrival &&
+                            std::fabs(a.ray_param_s_per_deg - out[k].ray_param_s_per_deg) < kSameRayParam);
+        if (!same) out.push_back(a);
+    }
     return true;
 }
 

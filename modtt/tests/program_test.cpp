@@ -107,6 +107,9 @@ TEST_F(Modtt, PremAndLayergenOutputs) {
     const Run grazing = run(MODTT_BIN, "modout2 --phases PcP,PKP --distances 92.5,172.5");
     EXPECT_EQ(select(grazing.out, "92.5", "PcP").size(), 1u);
     EXPECT_EQ(select(grazing.out, "172.5", "PKP").size(), 1u);
+    // At 85.895 degrees P above and below modout's step arrive within 1 ms:
+    // both are listed, with the reflection from the step.
+    EXPECT_EQ(select(run(MODTT_BIN, "modout --phases P --distances 85.895").out, "85.895", "P").size(), 3u);
     ASSERT_EQ(run(MOD2ND_BIN, "modout -o modout.nd").status, 0);
     EXPECT_EQ(run(MODTT_BIN, "modout.nd" + args).out, modout.out);
 }

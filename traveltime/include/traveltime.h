@@ -87,8 +87,9 @@ public:
                      std::string& error, std::optional<double> d_depth_km = std::nullopt);
 
     // Appends every arrival at `distance_deg` (0 to 180), sorted by time
-    // (arrivals less than a millisecond after another are that one); none
-    // when the phase does not reach there.  False with a message for a
+    // (an arrival less than a millisecond after another, with a ray
+    // parameter less than 0.05 s/deg from its, is that one); none when the
+    // phase does not reach there.  False with a message for a
     // distance outside 0..180, or a table not made.
     bool arrivals(double distance_deg, std::vector<Arrival>& out, std::string& error) const;
 
