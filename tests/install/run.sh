@@ -19,10 +19,12 @@ mv "$work/first" "$work/moved"
 p=$work/moved
 export PKG_CONFIG_PATH=$p/lib/pkgconfig
 
-# Only the entry points and the C++ interface leave the shared library.
-exported=$(nm -D --defined-only "$p/lib/libzarvo.so" | awk '{print $3}' | sort | tr '\n' ' ')
-expected="_ZN5zarvo10text_widthEPKci _ZN5zarvo12text_outlineESt17basic_string_viewIcSt11char_traitsIcEEidRKSt8functionIFiiEE _ZN5zarvo13plotfile_nameEv _ZN5zarvo14load_font_fileEiRKNSt7__cxx1112basic_stringIcSt11char_traitsIcESaIcEEE _ZN5zarvo17plotfile_flush_okEv plabel_ zarvo_ zfont_ zlabel_ zline_ zmove_ "
+# Only the entry points, the Fortran module's procedures and the C++
+# interface leave the shared library, which needs no Fortran run-time.
+exported=$(nm -D --defined-only "$p/lib/libzarvo.so" | awk '{print $3}' | LC_ALL=C sort | tr '\n' ' ')
+expected="_ZN5zarvo10text_widthEPKci _ZN5zarvo12text_outlineESt17basic_string_viewIcSt11char_traitsIcEEidRKSt8functionIFiiEE _ZN5zarvo13plotfile_nameEv _ZN5zarvo14load_font_fileEiRKNSt7__cxx1112basic_stringIcSt11char_traitsIcESaIcEEE _ZN5zarvo17plotfile_flush_okEv __zarvo_api_MOD_plabel __zarvo_api_MOD_zarvo __zarvo_api_MOD_zfont __zarvo_api_MOD_zlabel __zarvo_api_MOD_zline __zarvo_api_MOD_zmove plabel_ zarvo_ zfont_ zlabel_ zline_ zmove_ "
 [ "$exported" = "$expected" ] || fail "exported symbols: $exported"
+if readelf -d "$p/lib/libzarvo.so" | grep -q 'NEEDED.*gfortran'; then fail "libzarvo.so needs libgfortran"; fi
 soname=$(readelf -d "$p/lib/libzarvo.so" | sed -n 's/.*Library soname: \[\(.*\)\]/\1/p')
 [ "$soname" = "libzarvo.so.${version%%.*}" ] || fail "SONAME $soname"
 [ "$(pkg-config --modversion zarvo)" = "$version" ] || fail "pkg-config version"
