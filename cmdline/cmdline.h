@@ -27,6 +27,10 @@ struct Arg {
 std::optional<std::vector<Arg>> read_args(int argc, char** argv, std::vector<std::string_view> with_value,
                                           const char* program);
 
+// What a shared option reader did with one argument: not its option, taken,
+// or refused (after a message on the standard error stream).
+enum class Take { not_mine, taken, bad };
+
 // The whole of `text` as a finite float, rounded by std::from_chars (no
 // blanks, no '+', no "inf" or "nan"); nothing for anything else.
 std::optional<float> finite_float(std::string_view text);

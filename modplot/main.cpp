@@ -8,40 +8,29 @@
 #include <string>
 #include <vector>
 
-#include <zarvo/zarvo.hpp>
+#include <figure/figure.h>
 
 #include "cmdline.h"
 #include "figure.h"
 #include "modelfile.h"
-#include "plotfile.h"
-#include "render.h"
-#include "textlayout.h"
 
 namespace {
 
 constexpr int kUsageStatus = 2;
 constexpr std::size_t kMaxModels = 20;       // legend entries that fit beside the frame
-constexpr std::size_t kPlotNameMax = 80;     // the longest plot file name the library accepts
 constexpr const char* kDefaultOutput = "modplot.png";
-constexpr const char* kDefaultPlotFile = "pltfil";
-constexpr double kMaxDpi = 2400;
 
 void usage(std::FILE* out) {
-    std::fputs(
+    std::fprintf(out,
         "usage: modplot MODEL... [-o OUT.{png,svg,pdf}] [--zoom ZTOP,ZBOT] [--plotfile F] [--dpi N]\n"
         "Draws P velocity, S velocity and density against depth for up to 20 model\n"
         "files in the layout of prem32.mod, modout and modout2: the first model solid,\n"
-        "the others dashed, each named in a legend.\n"
-        "  -o OUT            the figure; the format follows the extension\n"
-        "                    (default modplot.png)\n"
-        "  --zoom ZTOP,ZBOT  depth window in km (default: the surface to the deepest\n"
-        "                    row); --zoom 2400,2891 shows the lowermost mantle\n"
-        "  --plotfile F      the plot file written on the way (default pltfil, in the\n"
-        "                    working directory; the environment variable pltfil is\n"
-        "                    not used)\n"
-        "  --dpi N           PNG resolution (default 150)\n"
-        "  --help            this text\n",
-        out);
+        "the others dashed, each named in a legend.  The default figure is modplot.png.\n"
+        "  --zoom ZTOP,ZBOT   depth window in km (default: the surface to the deepest\n"
+        "                     row); --zoom 2400,2891 shows the lowermost mantle\n"
+        "%s"
+        "  --help             this text\n",
+        figure::options_help());
 }
 
 std::optional<modplot::Window> parseZoom(const std::string& s) {
@@ -60,45 +49,38 @@ std::string baseName(const std::string& path) {
 
 struct Options {
     std::vector<std::string> files;
-    std::string output = kDefaultOutput;
-    std::string plotFile = kDefaultPlotFile;
     std::optional<modplot::Window> zoom;
-    pltrender::RenderOptions render;
+    figure::Options figure;
 };
 
 // Reads the command line into `o`.  Returns the exit status when the run
 // ends here (help or a usage error), nothing when it goes on.
 std::optional<int> parseArguments(int argc, char** argv, Options& o) {
-    const auto args = cmdline::read_args(argc, argv, {"-o", "--zoom", "--plotfile", "--dpi"}, "modplot");
+    o.figure.out = kDefaultOutput;
+    std::vector<std::string_view> withValue = figure::value_options();
+    withValue.push_back("--zoom");
+    const auto args = cmdline::read_args(argc, argv, withValue, "modplot");
     if (!args) return kUsageStatus;
-    for (const auto& [a, value, option] : *args) {
-        if (a == "--help" || a == "-h") {
+    for (const cmdline::Arg& arg : *args) {
+        const cmdline::Take took = figure::take_option(arg, o.figure, "modplot");
+        if (took == cmdline::Take::bad) return kUsageStatus;
+        if (took == cmdline::Take::taken) continue;
+        if (arg.name == "--help" || arg.name == "-h") {
             usage(stdout);
             return EXIT_SUCCESS;
-        } else if (a == "-o") {
-            o.output = value;
-        } else if (a == "--zoom") {
-            o.zoom = parseZoom(value);
+        } else if (arg.name == "--zoom") {
+            o.zoom = parseZoom(arg.value);
             if (!o.zoom) {
                 std::fprintf(stderr, "modplot: bad --zoom value '%s' (ZTOP,ZBOT in km, 0 <= ZTOP < ZBOT)\n",
-                             value.c_str());
+                             arg.value.c_str());
                 return kUsageStatus;
             }
-        } else if (a == "--plotfile") {
-            o.plotFile = value;
-        } else if (a == "--dpi") {
-            const std::optional<float> dpi = cmdline::finite_float(value);
-            if (!dpi || !(*dpi > 0.0f) || *dpi > kMaxDpi) {
-                std::fprintf(stderr, "modplot: bad --dpi value '%s'\n", value.c_str());
-                return kUsageStatus;
-            }
-            o.render.dpi = *dpi;
-        } else if (option) {
-            std::fprintf(stderr, "modplot: unknown option %s\n", a.c_str());
+        } else if (arg.option) {
+            std::fprintf(stderr, "modplot: unknown option %s\n", arg.name.c_str());
             usage(stderr);
             return kUsageStatus;
         } else {
-            o.files.push_back(a);
+            o.files.push_back(arg.name);
         }
     }
     if (o.files.empty()) {
@@ -109,14 +91,7 @@ std::optional<int> parseArguments(int argc, char** argv, Options& o) {
         std::fprintf(stderr, "modplot: at most %zu models in one figure\n", kMaxModels);
         return kUsageStatus;
     }
-    if (pltrender::format_from_path(o.output) == pltrender::Format::unknown) {
-        std::fprintf(stderr, "modplot: %s: the figure must end in .png, .svg or .pdf\n", o.output.c_str());
-        return kUsageStatus;
-    }
-    if (o.plotFile.empty() || o.plotFile.size() > kPlotNameMax) {
-        std::fprintf(stderr, "modplot: the plot file name must have 1 to %zu characters\n", kPlotNameMax);
-        return kUsageStatus;
-    }
+    if (!figure::check_options(o.figure, o.files, "modplot")) return kUsageStatus;
     return std::nullopt;
 }
 
@@ -156,27 +131,14 @@ bool loadProfiles(const Options& o, modplot::Window& window, std::vector<modplot
     return true;
 }
 
-// Draws the figure into the plot file through the library, then reads the
-// plot file back and renders it.
+// Draws the figure through the library into the plot file (in memory
+// unless --plotfile names one) and renders it.
 bool drawAndRender(const Options& o, modplot::Window window, const std::vector<modplot::ModelProfiles>& profiles,
                    std::string& error) {
-    // The library takes the plot file name from the environment when it
-    // opens the file.
-    if (setenv("pltfil", o.plotFile.c_str(), 1) != 0) {
-        error = "cannot set the plot file name";
-        return false;
-    }
-    if (!modplot::drawFigure(profiles, window, error)) return false;
-    // The library keeps its plot file open; flushing it puts the whole plot
-    // on the disk before it is read back.
-    if (!zarvo::plotfile_flush_ok()) {
-        error = "error writing the plot file " + o.plotFile;
-        return false;
-    }
+    figure::PlotFile plot;
     std::vector<uint8_t> bytes;
-    if (!pltrender::read_file(o.plotFile, bytes, error)) return false;
-    pltrender::FontSet fonts(pltrender::default_font_dir());
-    return pltrender::render_bytes(bytes.data(), bytes.size(), o.output, o.render, fonts, error);
+    return plot.open(o.figure.plotfile, error) && modplot::drawFigure(profiles, window, error) &&
+           plot.bytes(bytes, error) && figure::render(bytes, o.figure, error);
 }
 
 }  // namespace

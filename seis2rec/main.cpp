@@ -9,36 +9,36 @@
 
 #include "cmdline.h"
 #include "seisdata.h"
+#include "traceinput.h"
 
 namespace {
 
 constexpr int kUsageError = 2;
 
 void usage(std::FILE* out) {
-  std::fputs(
+  std::fprintf(out,
       "usage: seis2rec [options] FILE... [-o OUT]\n"
       "Writes each contiguous trace of the SAC and miniSEED files as a record that\n"
       "tracel reads, named NET.STA.LOC.CHA.rec (NET.STA.LOC.CHA-1.rec, -2, ... when a\n"
       "channel gives several records: gaps, overlaps, --split, several files).\n"
       "  -o OUT               write the one record to OUT (refused when there are several)\n"
-      "  --select PATTERN     keep the traces whose NET.STA.LOC.CHA matches the glob\n"
-      "                       PATTERN (repeatable; e.g. 'IU.*.00.LH?')\n"
       "  --split              cut traces longer than 99999 samples into consecutive\n"
       "                       records of at most 99999 samples, each with its start time\n"
       "  --window START,END   keep the samples from START to END seconds after the\n"
       "                       start of each trace\n"
+      "%s"
       "  --help\n"
       "A record holds at most 99999 samples: a longer trace is refused unless --split\n"
       "or --window is given.  Gaps and overlaps, rounding of integer samples beyond\n"
       "2^24 and skipped text channels are reported on the standard error stream.\n"
       "Records are written under a temporary name and renamed when complete; bad input\n"
       "writes nothing.  Exit status 0 on success, 1 on bad input, 2 on a usage error.\n",
-      out);
+      traceinput::options_help());
 }
 
 struct Options {
   std::vector<std::string> files;
-  std::vector<std::string> patterns;
+  traceinput::Options input;
   std::string out;
   bool split = false;
   bool windowed = false;
@@ -59,16 +59,21 @@ bool parse_window(const std::string& text, double& start, double& end) {
 
 // 0 to go on, else the exit status.
 int parse_args(int argc, char** argv, Options& o) {
-  const auto args = cmdline::read_args(argc, argv, {"-o", "--select", "--window"}, "seis2rec");
+  std::vector<std::string_view> with_value = traceinput::value_options();
+  with_value.push_back("-o");
+  with_value.push_back("--window");
+  const auto args = cmdline::read_args(argc, argv, with_value, "seis2rec");
   if (!args) return kUsageError;
-  for (const auto& [a, value, option] : *args) {
+  for (const cmdline::Arg& arg : *args) {
+    const cmdline::Take took = traceinput::take_option(arg, o.input, "seis2rec");
+    if (took == cmdline::Take::bad) return kUsageError;
+    if (took == cmdline::Take::taken) continue;
+    const auto& [a, value, option] = arg;
     if (a == "--help" || a == "-h") {
       usage(stdout);
       return -1;
     } else if (a == "-o") {
       o.out = value;
-    } else if (a == "--select") {
-      o.patterns.push_back(value);
     } else if (a == "--split") {
       o.split = true;
     } else if (a == "--window") {
@@ -155,14 +160,13 @@ int main(int argc, char** argv) {
   for (const std::string& file : o.files) {
     std::vector<std::string> notes;
     std::string error;
-    const bool ok = seisdata::read_data_file(file, traces, notes, error);
+    const bool ok = traceinput::read_file(file, o.input, traces, notes, error);
     for (const std::string& n : notes) std::fprintf(stderr, "seis2rec: %s\n", n.c_str());
     if (!ok) {
       std::fprintf(stderr, "seis2rec: %s\n", error.c_str());
       return EXIT_FAILURE;
     }
   }
-  traces = seisdata::select_traces(std::move(traces), o.patterns);
   if (traces.empty()) {
     std::fputs("seis2rec: no trace matches --select\n", stderr);
     return EXIT_FAILURE;

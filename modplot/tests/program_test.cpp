@@ -47,7 +47,7 @@ TEST_F(Modplot, RendersEachFormatFromItsPlotFile) {
     const Result r = modplot("prem32.mod");
     ASSERT_EQ(r.status, 0) << r.err;
     EXPECT_EQ(read_text(dir_.file("modplot.png")).rfind("\x89PNG", 0), 0u);
-    EXPECT_TRUE(fs::exists(dir_.file("pltfil")));
+    EXPECT_FALSE(fs::exists(dir_.file("pltfil")));  // held in memory
 }
 
 TEST_F(Modplot, Refusals) {
@@ -67,9 +67,9 @@ TEST_F(Modplot, Refusals) {
         {"prem32.mod --zoom 2891,2400", 2, "modplot: bad --zoom value '2891,2400' (ZTOP,ZBOT in km, 0 <= ZTOP < ZBOT)"},
         {"prem32.mod --zoom -5,100", 2, "modplot: bad --zoom value '-5,100'"},
         {"prem32.mod --zoom 100", 2, "modplot: bad --zoom value '100'"},
-        {"prem32.mod -o fig.gif", 2, "modplot: fig.gif: the figure must end in .png, .svg or .pdf"},
+        {"prem32.mod -o fig.gif", 2, "modplot: fig.gif: the output name must end in .png, .svg or .pdf"},
         {"prem32.mod --plotfile " + std::string(81, 'p'), 2,
-         "modplot: the plot file name must have 1 to 80 characters"},
+         "modplot: the --plotfile name must have 1 to 80 characters"},
         {"prem32.mod --dpi 0", 2, "modplot: bad --dpi value '0'"},
         {"prem32.mod --frobnicate", 2, "modplot: unknown option --frobnicate"},
         {many, 2, "modplot: at most 20 models in one figure"},

@@ -1,0 +1,142 @@
+#include <figure/figure.h>
+
+#include <cstdio>
+#include <cstdlib>
+#include <sys/mman.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <zarvo/zarvo.hpp>
+
+#include "render.h"
+#include "textlayout.h"
+
+namespace figure {
+
+using cmdline::Take;
+
+std::vector<std::string_view> value_options() { return {"-o", "--plotfile", "--dpi", "--fonts"}; }
+
+const char* options_help() {
+  return "  -o OUT             the picture; the format follows the extension (.png, .svg, .pdf)\n"
+         "  --plotfile F       also keep the plot file as F (1 to 80 characters); without it\n"
+         "                     the plot file is held in memory only\n"
+         "  --dpi N            PNG resolution in dots per inch (default 150, at most 2400)\n"
+         "  --fonts DIR        font files 001, 002, ... for markup in texts (default: the\n"
+         "                     PLTRENDER_FONTS environment variable, else the installed\n"
+         "                     fonts, else the working directory)\n";
+}
+
+namespace {
+
+bool parse_dpi(const std::string& text, double& dpi) {
+  const std::optional<float> value = cmdline::finite_float(text);
+  if (!value || !(*value > 0.0f) || *value > kMaxDpi) return false;
+  dpi = *value;
+  return true;
+}
+
+}  // namespace
+
+Take take_option(const cmdline::Arg& arg, Options& o, const char* program) {
+  if (!arg.option) return Take::not_mine;
+  if (arg.name == "-o") {
+    o.out = arg.value;
+  } else if (arg.name == "--plotfile") {
+    o.plotfile = arg.value;
+    if (o.plotfile.empty() || o.plotfile.size() > kPlotNameMax) {
+      std::fprintf(stderr, "%s: the --plotfile name must have 1 to %zu characters\n", program, kPlotNameMax);
+      return Take::bad;
+    }
+  } else if (arg.name == "--dpi") {
+    if (!parse_dpi(arg.value, o.dpi)) {
+      std::fprintf(stderr, "%s: bad --dpi value '%s' (more than 0, at most %g)\n", program, arg.value.c_str(),
+                   kMaxDpi);
+      return Take::bad;
+    }
+  } else if (arg.name == "--fonts") {
+    o.font_dir = arg.value;
+    o.fonts_given = true;
+  } else {
+    return Take::not_mine;
+  }
+  return Take::taken;
+}
+
+bool same_file(const std::string& a, const std::string& b) {
+  struct stat sa {}, sb {};
+  if (stat(a.c_str(), &sa) != 0 || stat(b.c_str(), &sb) != 0) return false;
+  return sa.st_dev == sb.st_dev && sa.st_ino == sb.st_ino;
+}
+
+bool check_options(Options& o, const std::vector<std::string>& inputs, const char* program) {
+  if (pltrender::format_from_path(o.out) == pltrender::Format::unknown) {
+    std::fprintf(stderr, "%s: %s: the output name must end in .png, .svg or .pdf\n", program, o.out.c_str());
+    return false;
+  }
+  for (const std::string& input : inputs) {
+    for (const std::string* written : {&o.out, &o.plotfile}) {
+      if (!written->empty() && (*written == input || same_file(*written, input))) {
+        std::fprintf(stderr, "%s: %s is an input; it would be overwritten\n", program, written->c_str());
+        return false;
+      }
+    }
+  }
+  if (!o.fonts_given) o.font_dir = pltrender::default_font_dir();
+  return true;
+}
+
+PlotFile::~PlotFile() {
+  if (memory_fd_ >= 0) close(memory_fd_);
+}
+
+bool PlotFile::open(const std::string& plotfile, std::string& error) {
+  if (plotfile.empty()) {
+    memory_fd_ = memfd_create("plotfile", MFD_CLOEXEC);
+    if (memory_fd_ < 0) {
+      error = "cannot make the plot file in memory";
+      return false;
+    }
+    name_ = "/proc/self/fd/" + std::to_string(memory_fd_);
+  } else {
+    name_ = plotfile;
+  }
+  if (setenv("pltfil", name_.c_str(), 1) != 0) {
+    error = "cannot name the plot file";
+    return false;
+  }
+  return true;
+}
+
+bool PlotFile::bytes(std::vector<std::uint8_t>& out, std::string& error) const {
+  if (!zarvo::plotfile_flush_ok()) {
+    error = "error writing the plot file " + (memory_fd_ < 0 ? name_ : std::string("in memory"));
+    return false;
+  }
+  if (memory_fd_ < 0) return pltrender::read_file(name_, out, error);
+  struct stat st {};
+  if (fstat(memory_fd_, &st) != 0) {
+    error = "cannot read back the plot file in memory";
+    return false;
+  }
+  out.resize(static_cast<std::size_t>(st.st_size));
+  std::size_t done = 0;
+  while (done < out.size()) {
+    const ssize_t got = pread(memory_fd_, out.data() + done, out.size() - done, static_cast<off_t>(done));
+    if (got <= 0) {
+      error = "cannot read back the plot file in memory";
+      return false;
+    }
+    done += static_cast<std::size_t>(got);
+  }
+  return true;
+}
+
+bool render(const std::vector<std::uint8_t>& bytes, const Options& o, std::string& error) {
+  pltrender::RenderOptions options;
+  options.dpi = o.dpi;
+  pltrender::FontSet fonts(o.font_dir);
+  return pltrender::render_bytes(bytes.data(), bytes.size(), o.out, options, fonts, error);
+}
+
+}  // namespace figure

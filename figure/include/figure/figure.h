@@ -1,0 +1,80 @@
+// The figure programs' common layer: the options every figure program takes
+// (-o, --plotfile, --dpi, --fonts), the plot file the library writes into
+// (held in memory unless --plotfile names a file), and its rendering.
+//
+// A figure program reads its own options, hands the rest to take_option,
+// checks them with check_options, opens a PlotFile before its first graph,
+// draws through the library's entry points, and renders the bytes.
+#ifndef FIGURE_FIGURE_H
+#define FIGURE_FIGURE_H
+
+#include <cstdint>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "cmdline.h"
+
+namespace figure {
+
+constexpr double kDefaultDpi = 150;
+constexpr double kMaxDpi = 2400;          // beyond, every figure's PNG page is too large
+constexpr std::size_t kPlotNameMax = 80;  // the longest plot file name the library accepts
+
+struct Options {
+  std::string out;        // -o: the picture; its extension gives the format
+  std::string plotfile;   // --plotfile: keep the plot file here; empty: memory only
+  double dpi = kDefaultDpi;  // --dpi: PNG resolution
+  std::string font_dir;   // --fonts, else the renderer's default directory
+  bool fonts_given = false;
+};
+
+// The common options that take a value, for cmdline::read_args.
+std::vector<std::string_view> value_options();
+
+// The --help lines of the common options, each ending in a newline.
+const char* options_help();
+
+// Stores `arg` when it is a common option.  Take::bad after a message
+// "PROGRAM: ..." on the standard error stream.
+cmdline::Take take_option(const cmdline::Arg& arg, Options& o, const char* program);
+
+// The checks after the command line is read: an output whose extension is
+// .png, .svg or .pdf, a plot file name the library accepts, and neither of
+// them naming one of `inputs` (the same file under any name).  Sets the
+// default font directory when --fonts was not given.  False after a
+// message on the standard error stream.
+bool check_options(Options& o, const std::vector<std::string>& inputs, const char* program);
+
+// True when `a` and `b` name the same existing file (same device and
+// inode), however they are spelled.
+bool same_file(const std::string& a, const std::string& b);
+
+// The plot file the library writes.  open() names it for the library
+// (through the environment variable pltfil, read when the library opens
+// its plot file at the first graph): the --plotfile name, or an anonymous
+// file in memory.  Once the graphs are drawn, bytes() flushes the
+// library's stream and returns everything written.
+class PlotFile {
+ public:
+  PlotFile() = default;
+  PlotFile(const PlotFile&) = delete;
+  PlotFile& operator=(const PlotFile&) = delete;
+  ~PlotFile();
+
+  bool open(const std::string& plotfile, std::string& error);
+  bool bytes(std::vector<std::uint8_t>& out, std::string& error) const;
+  const std::string& name() const { return name_; }
+
+ private:
+  int memory_fd_ = -1;
+  std::string name_;
+};
+
+// Renders plot file bytes to o.out (numbered files for several PNG or SVG
+// pages, one PDF for all) at o.dpi with the fonts in o.font_dir.
+bool render(const std::vector<std::uint8_t>& bytes, const Options& o, std::string& error);
+
+}  // namespace figure
+
+#endif
