@@ -2,6 +2,7 @@
 // distance found between samples and refined on the exact ray.
 #include <algorithm>
 #include <cmath>
+#include <limits>
 #include <numbers>
 
 #include "rays.h"
