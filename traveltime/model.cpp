@@ -111,17 +111,6 @@ bool read_nd(std::istream& in, Model& m, std::string& error) {
     return true;
 }
 
-bool read_fixed_column(const std::string& path, Model& m, std::string& error) {
-    modelfile::Model file;
-    if (!modelfile::loadModel(path, file, error) || !modelfile::checkRows(file, path, error)) return false;
-    for (const layergen::ModelRow& row : file.rows) {
-        m.depth_km.push_back(row.z);
-        m.vp_km_s.push_back(row.vp);
-        m.vs_km_s.push_back(row.vs);
-    }
-    return true;
-}
-
 }  // namespace
 
 bool check_model(Model& m, std::string& error) {
@@ -145,20 +134,30 @@ bool check_model(Model& m, std::string& error) {
     return true;
 }
 
-bool load_model(const std::string& path, Model& model, std::string& error) {
+bool read_model(std::istream& in, const std::string& name, bool nd, Model& model, std::string& error) {
     model = Model{};
-    model.name = path;
-    if (ends_with(path, ".nd")) {
-        std::ifstream in(path);
-        if (!in) {
-            error = "cannot open " + path + ": " + std::strerror(errno);
-            return false;
-        }
+    model.name = name;
+    if (nd) {
         if (!read_nd(in, model, error)) return false;
-    } else if (!read_fixed_column(path, model, error)) {
-        return false;
+    } else {
+        modelfile::Model file;
+        if (!modelfile::readModel(in, name, file, error) || !modelfile::checkRows(file, name, error)) return false;
+        for (const layergen::ModelRow& row : file.rows) {
+            model.depth_km.push_back(row.z);
+            model.vp_km_s.push_back(row.vp);
+            model.vs_km_s.push_back(row.vs);
+        }
     }
     return check_model(model, error);
+}
+
+bool load_model(const std::string& path, Model& model, std::string& error) {
+    std::ifstream in(path, std::ios::binary);
+    if (!in) {
+        error = "cannot open " + path + ": " + std::strerror(errno);
+        return false;
+    }
+    return read_model(in, path, ends_with(path, ".nd"), model, error);
 }
 
 bool default_reflector_depth(const Model& m, bool for_s, double& depth_km, std::string& error) {

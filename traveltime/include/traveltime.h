@@ -17,6 +17,7 @@
 #pragma once
 
 #include <cstddef>
+#include <istream>
 #include <memory>
 #include <optional>
 #include <string>
@@ -53,6 +54,10 @@ bool check_model(Model& model, std::string& error);
 // "#" comments; the core is found from the velocities all the same), any
 // other our fixed-column layout (prem32.mod, modout, modout2).
 bool load_model(const std::string& path, Model& model, std::string& error);
+
+// Reads a model from `in` as load_model does, a .nd file when `nd`; `name`
+// names it in messages.
+bool read_model(std::istream& in, const std::string& name, bool nd, Model& model, std::string& error);
 
 struct Arrival {
     std::string phase;
