@@ -36,9 +36,18 @@ struct Section {
   double b0, b1, b2, a1, a2;
 };
 
+// A number as the user typed it: the shortest text that reads back as v.
 std::string number(double v) {
   char text[32];
   const auto r = std::to_chars(text, text + sizeof text, v);
+  return std::string(text, r.ptr);
+}
+
+// A rate or frequency derived from a float interval, to 7 digits: the
+// 20 Hz of an interval of 0.05f is 19.9999997 Hz.
+std::string rounded(double v) {
+  char text[32];
+  const auto r = std::to_chars(text, text + sizeof text, v, std::chars_format::general, 7);
   return std::string(text, r.ptr);
 }
 
@@ -269,16 +278,20 @@ bool apply(const Spec& spec, double rate_hz, std::vector<float>& samples, std::s
   if (spec.band != Band::none) {
     const std::string option = band_option(spec.band);
     const double top = spec.band == Band::bandpass ? spec.f2 : spec.f1;
-    if (!(rate_hz > 0 && std::isfinite(rate_hz) && top < rate_hz / 2)) {
-      error = option + " " + number(top) + " Hz: at or above the Nyquist frequency, " + number(rate_hz / 2) +
-              " Hz at " + number(rate_hz) + " samples per second";
+    if (!(rate_hz > 0 && std::isfinite(rate_hz))) {
+      error = option + ": the trace has no usable sampling rate (" + rounded(rate_hz) + " Hz)";
+      return false;
+    }
+    if (!(top < rate_hz / 2)) {
+      error = option + " " + number(top) + " Hz: at or above the Nyquist frequency, " + rounded(rate_hz / 2) +
+              " Hz at a sampling rate of " + rounded(rate_hz) + " Hz";
       return false;
     }
     const std::size_t need = min_filter_samples(spec, rate_hz);
     if (samples.size() < need) {
       error = option + ": " + std::to_string(samples.size()) + " samples are too few: a filter needs at least "
-              "one period of its lowest corner, " + std::to_string(need) + " samples at " + number(rate_hz) +
-              " samples per second";
+              "one period of its lowest corner, " + std::to_string(need) + " samples at a sampling rate of " +
+              rounded(rate_hz) + " Hz";
       return false;
     }
   }

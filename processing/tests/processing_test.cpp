@@ -230,22 +230,24 @@ TEST(Processing, Refusals) {
       {filter(Band::bandpass, 5, 5, 4, false), 100, 100,
        "--bandpass 5,5: the first corner must be below the second"},
       {filter(Band::lowpass, 50, 0, 4, false), 100, 100,
-       "--lowpass 50 Hz: at or above the Nyquist frequency, 50 Hz at 100 samples per second"},
+       "--lowpass 50 Hz: at or above the Nyquist frequency, 50 Hz at a sampling rate of 100 Hz"},
       {filter(Band::bandpass, 1, 10, 4, false), 20, 100,
-       "--bandpass 10 Hz: at or above the Nyquist frequency, 10 Hz at 20 samples per second"},
+       "--bandpass 10 Hz: at or above the Nyquist frequency, 10 Hz at a sampling rate of 20 Hz"},
       {filter(Band::lowpass, 49.999, 0, 4, false), 100, 100, ""},
+      {filter(Band::lowpass, 1, 0, 4, false), INFINITY, 100,
+       "--lowpass: the trace has no usable sampling rate (inf Hz)"},
       // One period of the lowest corner: 10000 samples of 100 Hz for 0.01 Hz.
       {filter(Band::highpass, 0.01, 0, 4, false), 100, 10000, ""},
       {filter(Band::highpass, 0.01, 0, 4, false), 100, 9999,
        "--highpass: 9999 samples are too few: a filter needs at least one period of its lowest corner, "
-       "10000 samples at 100 samples per second"},
+       "10000 samples at a sampling rate of 100 Hz"},
       {filter(Band::bandpass, 0.001, 0.01, 4, false), 20, 19999,
        "--bandpass: 19999 samples are too few: a filter needs at least one period of its lowest corner, "
-       "20000 samples at 20 samples per second"},
+       "20000 samples at a sampling rate of 20 Hz"},
       {filter(Band::lowpass, 25, 0, 4, false), 100, 4, ""},
       {filter(Band::lowpass, 25, 0, 4, false), 100, 3,
        "--lowpass: 3 samples are too few: a filter needs at least one period of its lowest corner, "
-       "4 samples at 100 samples per second"},
+       "4 samples at a sampling rate of 100 Hz"},
   };
   for (const Case& c : cases) {
     std::vector<float> x(c.n, 1.0f);
