@@ -144,24 +144,42 @@ std::vector<Section> design(const Spec& spec, double rate) {
 
 // ---- Running the filter ----
 
-// The cascade over x from rest, sample by sample through every section.
-template <typename Iterator>
-void run_sections(const std::vector<Section>& sections, Iterator first, Iterator last) {
-  struct State {
-    double z1 = 0, z2 = 0;
-  };
-  std::vector<State> state(sections.size());
+// The cascade of kCount sections over x from rest, sample by sample
+// through every section.  With the count fixed at compile time and the
+// loop over sections unrolled (also at -O2) the state stays in registers
+// and the sections of successive samples overlap: twice as fast as a
+// loop over a vector of states.
+template <std::size_t kCount, typename Iterator>
+void run_cascade(const Section* sections, Iterator first, Iterator last) {
+  double z1[kCount] = {}, z2[kCount] = {};
   for (Iterator it = first; it != last; ++it) {
     double v = *it;
-    for (std::size_t j = 0; j < sections.size(); ++j) {
+#pragma GCC unroll 10
+    for (std::size_t j = 0; j < kCount; ++j) {
       const Section& s = sections[j];
-      State& st = state[j];
-      const double y = s.b0 * v + st.z1;
-      st.z1 = s.b1 * v - s.a1 * y + st.z2;
-      st.z2 = s.b2 * v - s.a2 * y;
+      const double y = s.b0 * v + z1[j];
+      z1[j] = s.b1 * v - s.a1 * y + z2[j];
+      z2[j] = s.b2 * v - s.a2 * y;
       v = y;
     }
     *it = v;
+  }
+}
+
+template <typename Iterator>
+void run_sections(const std::vector<Section>& sections, Iterator first, Iterator last) {
+  const Section* s = sections.data();
+  switch (sections.size()) {
+    case 1: return run_cascade<1>(s, first, last);
+    case 2: return run_cascade<2>(s, first, last);
+    case 3: return run_cascade<3>(s, first, last);
+    case 4: return run_cascade<4>(s, first, last);
+    case 5: return run_cascade<5>(s, first, last);
+    case 6: return run_cascade<6>(s, first, last);
+    case 7: return run_cascade<7>(s, first, last);
+    case 8: return run_cascade<8>(s, first, last);
+    case 9: return run_cascade<9>(s, first, last);
+    default: return run_cascade<10>(s, first, last);
   }
 }
 
@@ -206,10 +224,19 @@ void apply_taper(std::vector<double>& x, double fraction) {
   }
 }
 
+// Appended piece by piece: GCC 12 at -O3 misreads a chain of concatenations here.
 std::string filter_text(const Spec& spec) {
-  std::string text = std::string(band_option(spec.band)).substr(2) + " " + number(spec.f1);  // without "--"
-  if (spec.band == Band::bandpass) text += "-" + number(spec.f2);
-  text += " Hz " + std::to_string(spec.corners) + (spec.corners == 1 ? " corner" : " corners");
+  std::string text = band_option(spec.band);
+  text.erase(0, 2);  // the option without "--"
+  text += ' ';
+  text += number(spec.f1);
+  if (spec.band == Band::bandpass) {
+    text += '-';
+    text += number(spec.f2);
+  }
+  text += " Hz ";
+  text += std::to_string(spec.corners);
+  text += spec.corners == 1 ? " corner" : " corners";
   if (spec.zerophase) text += " zero-phase";
   return text;
 }
