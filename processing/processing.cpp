@@ -101,6 +101,15 @@ double section_gain(const Section& s, double omega) {
   return std::abs((s.b0 + (s.b1 + s.b2 * e) * e) / (1.0 + (s.a1 + s.a2 * e) * e));
 }
 
+// A section's denominator 1 + a1/z + a2/z^2 with its zeros: two at z = -1
+// for a low-pass, two at z = 1 for a high-pass, one at each for a
+// band-pass; a first-order section (a2 = 0) has one.
+Section with_zeros(Band band, bool first_order, double a1, double a2) {
+  if (band == Band::bandpass) return Section{1, 0, -1, a1, a2};
+  const double sign = band == Band::lowpass ? 1 : -1;
+  return first_order ? Section{1, sign, 0, a1, 0} : Section{1, 2 * sign, 1, a1, a2};
+}
+
 std::vector<Section> design(const Spec& spec, double rate) {
   const double k = 2 * rate;
   std::vector<Section> sections;
@@ -110,32 +119,24 @@ std::vector<Section> design(const Spec& spec, double rate) {
     if (p.imag() == 0) {
       real_poles.push_back(z.real());
     } else {
-      sections.push_back(Section{0, 0, 0, -2 * z.real(), std::norm(z)});
+      sections.push_back(with_zeros(spec.band, false, -2 * z.real(), std::norm(z)));
     }
   }
   for (std::size_t i = 0; i < real_poles.size(); i += 2) {
     if (i + 1 < real_poles.size()) {
       const double za = real_poles[i], zb = real_poles[i + 1];
-      sections.push_back(Section{0, 0, 0, -(za + zb), za * zb});
+      sections.push_back(with_zeros(spec.band, false, -(za + zb), za * zb));
     } else {
-      sections.push_back(Section{0, 0, 0, -real_poles[i], 0});
+      sections.push_back(with_zeros(spec.band, true, -real_poles[i], 0));
     }
   }
 
-  // Zeros, two to a section (one in a first-order section), and the gain.
-  double omega = 0;  // low-pass: unit gain at 0 Hz
+  // Unit gain at the middle of the pass band.
+  double omega = 0;  // low-pass: 0 Hz
   if (spec.band == Band::highpass) omega = std::numbers::pi;
   if (spec.band == Band::bandpass)
     omega = 2 * std::atan(std::sqrt(prewarp(spec.f1, rate) * prewarp(spec.f2, rate)) / k);
   for (Section& s : sections) {
-    const bool first_order = s.a2 == 0;
-    if (spec.band == Band::lowpass) {
-      s.b0 = 1, s.b1 = first_order ? 1 : 2, s.b2 = first_order ? 0 : 1;  // (1 + 1/z)^2
-    } else if (spec.band == Band::highpass) {
-      s.b0 = 1, s.b1 = first_order ? -1 : -2, s.b2 = first_order ? 0 : 1;  // (1 - 1/z)^2
-    } else {
-      s.b0 = 1, s.b1 = 0, s.b2 = -1;  // (1 - 1/z)(1 + 1/z)
-    }
     const double gain = section_gain(s, omega);
     s.b0 /= gain, s.b1 /= gain, s.b2 /= gain;
   }
