@@ -38,7 +38,8 @@ void usage(std::FILE* out) {
       "  --scale VALUE      counts per line spacing instead (excursions beyond half a\n"
       "                     line spacing are clipped)\n"
       "  --events FILE      mark events: lines 'TIME [LABEL]', TIME in ISO 8601 UTC\n"
-      "  --title T          the title (default: the trace identifier and the day)\n"
+      "  --title T          the title (default: the trace identifier and the day, and\n"
+      "                     the processing applied)\n"
       "%s%s"
       "  --help\n"
       "The channel must be one: --select chooses it among several.  Exit status 0 on\n"
@@ -138,6 +139,7 @@ int parse_args(int argc, char** argv, Options& o) {
     std::fputs("seisday: give either files or --sds, not both\n", stderr);
     return kUsageError;
   }
+  if (!traceinput::check_options(o.input, "seisday")) return kUsageError;
   std::vector<std::string> inputs = o.files;
   if (!o.events_file.empty()) inputs.push_back(o.events_file);
   return figure::check_options(o.figure, inputs, "seisday") ? 0 : kUsageError;
@@ -226,7 +228,10 @@ int main(int argc, char** argv) {
   }
   std::vector<seisdata::Trace> traces;
   if (!read_day(o, traces)) return EXIT_FAILURE;
-  if (!o.titled) o.plot.title = default_title(traces.front().id(), o.plot.start_us);
+  if (!o.titled) {
+    o.plot.title = default_title(traces.front().id(), o.plot.start_us);
+    if (!traces.front().processing.empty()) o.plot.title += "; " + traces.front().processing;
+  }
   o.plot.reduce_columns = figure::raster_only(o.figure);
   o.figure.pen_colours = true;
 
