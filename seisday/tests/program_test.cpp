@@ -59,6 +59,14 @@ TEST(Seisday, DayFromAnArchiveAndTheReducedPictureIsTheWholeOnes) {
                       "--scale 500 --plotfile q.plt -o shifted.svg");
   ASSERT_EQ(o.status, 0) << o.err;
   EXPECT_NE(read_text(dir.file("q.plt")).find("XX.SDS..BHN  2024-12-31 (2024-366) from 06:00:00"), std::string::npos);
+
+  // Processing applies to the window's traces, as to the traces of files.
+  o = run(dir.path(), kSeisday + " --sds sds --select XX.SDS..BHZ --day 2024-366 --bandpass 0.05,0.5 --zerophase "
+                      "--plotfile f.plt -o filtered.svg");
+  ASSERT_EQ(o.status, 0) << o.err;
+  const std::string filtered = read_text(dir.file("f.plt"));
+  EXPECT_NE(filtered.find("XX.SDS..BHZ  2024-12-31 (2024-366); "), std::string::npos);
+  EXPECT_NE(filtered.find("bandpass"), std::string::npos);
 }
 
 TEST(Seisday, Refusals) {
