@@ -137,20 +137,25 @@ bool add_page(seisdata::Trace& t, std::vector<Page>& pages) {
   return true;
 }
 
+// The outcome of a read: its notes and error said, its traces' pages added.
+bool add_pages(bool ok, std::vector<seisdata::Trace>& traces, const std::vector<std::string>& notes,
+               const std::string& error, std::vector<Page>& pages) {
+  for (const std::string& n : notes) std::fprintf(stderr, "seisfig: %s\n", n.c_str());
+  if (!ok) {
+    std::fprintf(stderr, "seisfig: %s\n", error.c_str());
+    return false;
+  }
+  for (seisdata::Trace& t : traces)
+    if (!add_page(t, pages)) return false;
+  return true;
+}
+
 bool read_pages(const Options& o, std::vector<Page>& pages) {
   if (traceinput::from_archive(o.input)) {
     std::vector<seisdata::Trace> traces;
     std::vector<std::string> notes;
     std::string error;
-    const bool ok = traceinput::read_archive(o.input, traces, notes, error);
-    for (const std::string& n : notes) std::fprintf(stderr, "seisfig: %s\n", n.c_str());
-    if (!ok) {
-      std::fprintf(stderr, "seisfig: %s\n", error.c_str());
-      return false;
-    }
-    for (seisdata::Trace& t : traces)
-      if (!add_page(t, pages)) return false;
-    return true;
+    return add_pages(traceinput::read_archive(o.input, traces, notes, error), traces, notes, error, pages);
   }
   for (const std::string& file : o.files) {
     std::vector<std::uint8_t> bytes;
@@ -175,14 +180,8 @@ bool read_pages(const Options& o, std::vector<Page>& pages) {
     }
     std::vector<seisdata::Trace> traces;
     std::vector<std::string> notes;
-    const bool ok = traceinput::read_file(file, o.input, traces, notes, error);
-    for (const std::string& n : notes) std::fprintf(stderr, "seisfig: %s\n", n.c_str());
-    if (!ok) {
-      std::fprintf(stderr, "seisfig: %s\n", error.c_str());
+    if (!add_pages(traceinput::read_file(file, o.input, traces, notes, error), traces, notes, error, pages))
       return false;
-    }
-    for (seisdata::Trace& t : traces)
-      if (!add_page(t, pages)) return false;
   }
   if (pages.empty()) {
     std::fputs("seisfig: no trace matches --select\n", stderr);
