@@ -1,0 +1,237 @@
+// The section's layout and its drawing through the library's entry points.
+#include <algorithm>
+#include <cmath>
+
+#include <section/section.h>
+#include <zarvo/zarvo.h>
+
+namespace section {
+
+namespace {
+
+constexpr int kPlotUnitsPerInch = 300;
+constexpr float kTextSize = 8;         // ticks and titles
+constexpr int kTraceLabelSize = 5;     // station labels
+constexpr int kPhaseLabelSize = 6;     // phase names
+constexpr int kFontHeight = 10;        // font 0's height in its own units
+constexpr double kCapHeight = 0.6;     // capitals, in font heights
+constexpr double kLabelGapInch = 0.06; // between a trace's end and its label
+constexpr float kPhaseThickness = 1;   // phase curves, pen thickness
+constexpr float kPhaseDash = 0.6f;     // dash and gap, in 20 plot units
+constexpr float kPhaseGap = 0.4f;
+
+// para(k), counting from 1 as the library's documentation does.
+float& at(float* para, int k) { return para[k - 1]; }
+
+// Data units per plot unit along x and y, as the library computes them.
+float x_scale(const Layout& l) {
+  return static_cast<float>(static_cast<float>(l.t1) - static_cast<float>(l.t0)) /
+         (kFrameWidth * kPlotUnitsPerInch);
+}
+float y_scale(const Layout& l) {
+  return static_cast<float>(static_cast<float>(l.d1) - static_cast<float>(l.d0)) /
+         (kFrameHeight * kPlotUnitsPerInch);
+}
+
+// The plot-unit column of the frame that time `t` falls in, as the library
+// converts an x value (without the frame's offset).
+long column(float t, float t0, float sx) {
+  return static_cast<long>(static_cast<double>(t - t0) / static_cast<double>(sx));
+}
+
+}  // namespace
+
+double axis_distance(const Layout& layout, double distance_deg) {
+  return layout.km ? distance_deg * kKmPerDegree : distance_deg;
+}
+
+double reduction_s(const Layout& layout, double d) { return layout.reduce ? d / *layout.reduce : 0.0; }
+
+void plotted_span(const Layout& layout, double start_s, std::size_t count, double dt, double d, double& first,
+                  double& last) {
+  first = start_s - reduction_s(layout, d);
+  last = first + static_cast<double>(count - 1) * dt;
+}
+
+bool make_curve(const Layout& layout, const seisdata::Trace& trace, double start_s, double distance,
+                Curve& curve) {
+  const double shift = start_s - reduction_s(layout, distance);  // plotted time of sample 0
+  const double dt = 1.0 / trace.rate;
+  const double n = static_cast<double>(trace.samples.size());
+  const double first = std::max(0.0, std::ceil((layout.t0 - shift) / dt));
+  const double last = std::min(n - 1, std::floor((layout.t1 - shift) / dt));
+  curve.time.clear();
+  curve.amplitude.clear();
+  curve.distance = distance;
+  curve.peak = 0;
+  if (!(first <= last)) return false;
+
+  const float t0 = static_cast<float>(layout.t0), sx = x_scale(layout);
+  const std::size_t begin = static_cast<std::size_t>(first), end = static_cast<std::size_t>(last) + 1;
+  auto time_of = [&](std::size_t i) { return static_cast<float>(shift + static_cast<double>(i) * dt); };
+  auto emit = [&](std::size_t i) {
+    curve.time.push_back(time_of(i));
+    curve.amplitude.push_back(trace.samples[i]);
+  };
+  // Per column: the first, lowest, highest and last sample, in their order.
+  std::size_t lead = begin, low = begin, high = begin, tail = begin;
+  long col = column(time_of(begin), t0, sx);
+  auto flush = [&] {
+    emit(lead);
+    const std::size_t a = std::min(low, high), b = std::max(low, high);
+    if (a != lead) emit(a);
+    if (b != a && b != lead) emit(b);
+    if (tail != b && tail != lead) emit(tail);
+  };
+  for (std::size_t i = begin; i < end; ++i) {
+    const float v = trace.samples[i];
+    curve.peak = std::max(curve.peak, std::fabs(v));
+    const long c = column(time_of(i), t0, sx);
+    if (c != col) {
+      flush();
+      col = c;
+      lead = low = high = i;
+    }
+    if (v < trace.samples[low]) low = i;
+    if (v > trace.samples[high]) high = i;
+    tail = i;
+  }
+  flush();
+  return true;
+}
+
+Drawing::Drawing(const Layout& layout) : layout_(layout) {}
+
+bool Drawing::frame() {
+  float* p = para_;
+  at(p, 1) = kFrameWidth;
+  at(p, 2) = kFrameHeight;
+  at(p, 3) = static_cast<float>(layout_.t0);
+  at(p, 5) = static_cast<float>(layout_.t1);
+  at(p, 4) = static_cast<float>(layout_.d0);
+  at(p, 6) = static_cast<float>(layout_.d1);
+  at(p, 11) = kTextSize;
+  std::string xlabel = "Time after origin (s)";
+  if (layout_.reduce) {
+    char text[96];
+    std::snprintf(text, sizeof text, "Reduced time t - \\(*D/%g (s)", *layout_.reduce);
+    xlabel = text;
+  }
+  const char* ylabel = layout_.km ? "Distance (km)" : "Distance (deg)";
+  const std::int32_t one = 1;
+  const float x = at(p, 3), y = at(p, 4);
+  return zarvo_(&one, &x, &y, xlabel.c_str(), ylabel, layout_.title.c_str(), p) == 0;
+}
+
+bool Drawing::add_curve(const std::vector<float>& x, const std::vector<float>& y, float thickness, bool dashed) {
+  at(para_, 12) = 1;
+  at(para_, 15) = thickness;
+  at(para_, 14) = dashed ? -1.0f : 0.0f;
+  at(para_, 21) = kPhaseDash;
+  at(para_, 22) = kPhaseGap;
+  const std::int32_t n = static_cast<std::int32_t>(x.size());
+  return zarvo_(&n, x.data(), y.data(), "", "", "", para_) == 0;
+}
+
+bool Drawing::label(float x, float y, const std::string& text, int size) {
+  float p[22];
+  std::copy(std::begin(para_), std::end(para_), p);
+  at(p, 11) = static_cast<float>(size);
+  at(p, 15) = 0;
+  at(p, 19) = 0;
+  return plabel_(&x, &y, text.c_str(), p) == 0;
+}
+
+bool Drawing::trace(const Curve& curve, float norm) {
+  const float base = static_cast<float>(curve.distance);
+  const float k = static_cast<float>(layout_.scale) / norm;
+  std::vector<float> y(curve.amplitude.size());
+  for (std::size_t i = 0; i < y.size(); ++i) y[i] = base + curve.amplitude[i] * k;
+  if (!add_curve(curve.time, y, 0, false)) return false;
+
+  if (layout_.fill_positive && !fill(curve, base, k)) return false;
+
+  if (curve.label.empty() || layout_.labels == Labels::none) return true;
+  // Labels centred on the trace's distance, right of the frame; one that
+  // would overlap the label below it is left out.
+  const float sy = y_scale(layout_);
+  const double cap = kCapHeight * kFontHeight * kTraceLabelSize;  // plot units
+  const float bottom = static_cast<float>((base - static_cast<float>(layout_.d0)) / sy - cap / 2);
+  if (any_label_ && bottom < label_top_ + cap * 0.4) return true;
+  const float lx = static_cast<float>(layout_.t1 + kLabelGapInch * kPlotUnitsPerInch * x_scale(layout_));
+  const float ly = static_cast<float>(layout_.d0 + static_cast<double>(bottom) * sy);
+  if (!label(lx, ly, curve.label, kTraceLabelSize)) return false;
+  any_label_ = true;
+  label_top_ = static_cast<float>(bottom + cap);
+  return true;
+}
+
+bool Drawing::fill(const Curve& curve, float base, float k) {
+  // The highest positive value of each plot-unit column, then a vertical
+  // stroke per column from the trace's baseline up to it, the strokes of
+  // neighbouring columns joined along the top and the baseline in turn.
+  const float t0 = static_cast<float>(layout_.t0), sx = x_scale(layout_);
+  std::vector<float> x, y;
+  long run_column = -2;
+  auto close_run = [&] {
+    const bool ok = x.empty() || add_curve(x, y, 0, false);
+    x.clear();
+    y.clear();
+    return ok;
+  };
+  for (std::size_t i = 0; i < curve.time.size();) {
+    const long c = column(curve.time[i], t0, sx);
+    float top = 0;
+    for (; i < curve.time.size() && column(curve.time[i], t0, sx) == c; ++i) top = std::max(top, curve.amplitude[i]);
+    if (!(top > 0)) continue;
+    if (c != run_column + 1 && !close_run()) return false;
+    const float xc = static_cast<float>(static_cast<double>(t0) + (static_cast<double>(c) + 0.5) * sx);
+    const float up = base + top * k;
+    const bool rising = x.size() % 4 == 0;
+    x.insert(x.end(), {xc, xc});
+    y.insert(y.end(), {rising ? base : up, rising ? up : base});
+    run_column = c;
+  }
+  return close_run();
+}
+
+bool Drawing::phase(const std::string& name,
+                    const std::vector<std::optional<std::pair<double, double>>>& points) {
+  // Pieces inside the window, cut at its edges; the name at the upper end.
+  std::vector<float> x, y;
+  std::optional<std::pair<double, double>> upper;  // (distance, time) of the upper end
+  auto flush = [&] {
+    const bool ok = x.size() < 2 || add_curve(x, y, kPhaseThickness, true);
+    x.clear();
+    y.clear();
+    return ok;
+  };
+  auto inside = [&](double t) { return t >= layout_.t0 && t <= layout_.t1; };
+  auto add = [&](double d, double t) {
+    x.push_back(static_cast<float>(t));
+    y.push_back(static_cast<float>(d));
+    if (!upper || d > upper->first) upper = {{d, t}};
+  };
+  for (std::size_t i = 0; i < points.size(); ++i) {
+    if (!points[i]) {
+      if (!flush()) return false;
+      continue;
+    }
+    const auto [d, t] = *points[i];
+    const std::optional<std::pair<double, double>> prev = i > 0 ? points[i - 1] : std::nullopt;
+    if (prev && inside(t) != inside(prev->second)) {
+      const double edge = (t > layout_.t1 || prev->second > layout_.t1) ? layout_.t1 : layout_.t0;
+      const double f = (edge - prev->second) / (t - prev->second);
+      add(prev->first + f * (d - prev->first), edge);
+      if (!inside(t) && !flush()) return false;
+    }
+    if (inside(t)) add(d, t);
+  }
+  if (!flush()) return false;
+  if (!upper) return true;
+  const float lx = static_cast<float>(upper->second + kLabelGapInch * kPlotUnitsPerInch * x_scale(layout_) / 2);
+  const float ly = static_cast<float>(upper->first + kLabelGapInch * kPlotUnitsPerInch * y_scale(layout_) / 2);
+  return label(lx, ly, name, kPhaseLabelSize);
+}
+
+}  // namespace section
