@@ -3,7 +3,7 @@
 #include <cmath>
 
 #include <section/section.h>
-#include <zarvo/zarvo.h>
+#include <zarvo/zarvo.hpp>
 
 namespace section {
 
@@ -197,11 +197,13 @@ bool Drawing::fill(const Curve& curve, float base, float k) {
 
 bool Drawing::phase(const std::string& name,
                     const std::vector<std::optional<std::pair<double, double>>>& points) {
-  // Pieces inside the window, cut at its edges; the name at the upper end.
+  // Pieces inside the window, cut at its edges.
   std::vector<float> x, y;
-  std::optional<std::pair<double, double>> upper;  // (distance, time) of the upper end
+  std::vector<std::pair<double, double>> drawn;  // (distance, time) of every point drawn
   auto flush = [&] {
     const bool ok = x.size() < 2 || add_curve(x, y, kPhaseThickness, true);
+    if (x.size() >= 2)
+      for (std::size_t i = 0; i < x.size(); ++i) drawn.emplace_back(y[i], x[i]);
     x.clear();
     y.clear();
     return ok;
@@ -210,7 +212,6 @@ bool Drawing::phase(const std::string& name,
   auto add = [&](double d, double t) {
     x.push_back(static_cast<float>(t));
     y.push_back(static_cast<float>(d));
-    if (!upper || d > upper->first) upper = {{d, t}};
   };
   for (std::size_t i = 0; i < points.size(); ++i) {
     if (!points[i]) {
@@ -228,10 +229,33 @@ bool Drawing::phase(const std::string& name,
     if (inside(t)) add(d, t);
   }
   if (!flush()) return false;
-  if (!upper) return true;
-  const float lx = static_cast<float>(upper->second + kLabelGapInch * kPlotUnitsPerInch * x_scale(layout_) / 2);
-  const float ly = static_cast<float>(upper->first + kLabelGapInch * kPlotUnitsPerInch * y_scale(layout_) / 2);
-  return label(lx, ly, name, kPhaseLabelSize);
+  if (drawn.empty()) return true;
+  // The name just right of the curve, as low as it goes without touching
+  // another phase's name or leaving the frame: the phases of a section lie
+  // farthest apart at its near end.
+  std::sort(drawn.begin(), drawn.end());
+  const double sx = x_scale(layout_), sy = y_scale(layout_);
+  const double gap = kLabelGapInch * kPlotUnitsPerInch / 2;  // plot units
+  const double width = zarvo::text_width(name.c_str(), 0) * kPhaseLabelSize;
+  const double height = kCapHeight * kFontHeight * kPhaseLabelSize;
+  const double right = kFrameWidth * kPlotUnitsPerInch, top = kFrameHeight * kPlotUnitsPerInch;
+  Box chosen{};
+  bool found = false;
+  for (std::size_t i = 0; i < drawn.size() && !found; ++i) {
+    const double px = (drawn[i].second - layout_.t0) / sx + gap, py = (drawn[i].first - layout_.d0) / sy + gap;
+    chosen = Box{px, py, px + width, py + height};
+    found = px + width <= right && py + height <= top &&
+            std::none_of(phase_labels_.begin(), phase_labels_.end(), [&](const Box& b) {
+              return chosen.x0 < b.x1 && b.x0 < chosen.x1 && chosen.y0 < b.y1 && b.y0 < chosen.y1;
+            });
+  }
+  if (!found) {
+    const double px = (drawn.front().second - layout_.t0) / sx + gap, py = (drawn.front().first - layout_.d0) / sy + gap;
+    chosen = Box{px, py, px + width, py + height};
+  }
+  phase_labels_.push_back(chosen);
+  return label(static_cast<float>(layout_.t0 + chosen.x0 * sx), static_cast<float>(layout_.d0 + chosen.y0 * sy), name,
+               kPhaseLabelSize);
 }
 
 }  // namespace section

@@ -388,7 +388,34 @@ bool make_curves(const Options& o, const Survey& s, std::vector<section::Curve>&
   return true;
 }
 
-bool draw(const Options& o, const Survey& s, const std::vector<section::Curve>& curves) {
+using PhasePoints = std::vector<std::optional<std::pair<double, double>>>;
+
+// The phase curves, worked out before anything is drawn.
+bool predict(const Options& o, const Survey& s, std::vector<PhasePoints>& curves) {
+  if (o.phases.empty()) return true;
+  const std::optional<double> depth = o.depth ? o.depth : s.event.depth_km;
+  if (!depth) {
+    std::fprintf(stderr, "%s: --phases needs the source depth: give --depth KM (the event has none)\n", kProgram);
+    return false;
+  }
+  traveltime::Model model;
+  std::string error;
+  if (!traveltime::load_model(o.model, model, error)) {
+    std::fprintf(stderr, "%s: %s\n", kProgram, error.c_str());
+    return false;
+  }
+  for (const std::string& phase : o.phases) {
+    curves.emplace_back();
+    if (!section::phase_points(model, phase, *depth, s.layout, curves.back(), error)) {
+      std::fprintf(stderr, "%s: %s\n", kProgram, error.c_str());
+      return false;
+    }
+  }
+  return true;
+}
+
+bool draw(const Options& o, const Survey& s, const std::vector<section::Curve>& curves,
+          const std::vector<PhasePoints>& phases) {
   section::Drawing drawing(s.layout);
   if (!drawing.frame()) return false;
   float global = 0;
@@ -397,6 +424,8 @@ bool draw(const Options& o, const Survey& s, const std::vector<section::Curve>& 
     const float peak = o.norm == section::Norm::global ? global : c.peak;
     if (!drawing.trace(c, peak > 0 ? peak : 1.0f)) return false;
   }
+  for (std::size_t k = 0; k < phases.size(); ++k)
+    if (!drawing.phase(o.phases[k], phases[k])) return false;
   return true;
 }
 
@@ -415,8 +444,9 @@ int main(int argc, char** argv) {
   Survey s;
   s.layout.km = o.km;
   if (!survey(o, o.stations.empty() ? nullptr : &stations, s) || !lay_out(o, s)) return EXIT_FAILURE;
+  std::vector<PhasePoints> phases;
   std::vector<section::Curve> curves;
-  if (!make_curves(o, s, curves)) return EXIT_FAILURE;
+  if (!predict(o, s, phases) || !make_curves(o, s, curves)) return EXIT_FAILURE;
 
   // Nothing is kept when the drawing fails: no picture, no plot file.
   auto fail = [&](const std::string& why) {
@@ -426,7 +456,7 @@ int main(int argc, char** argv) {
   };
   figure::PlotFile plot;
   if (!plot.open(o.figure.plotfile, error)) return fail(error);
-  if (!draw(o, s, curves)) return fail("");  // the library has said why
+  if (!draw(o, s, curves, phases)) return fail("");  // the library has said why
   std::vector<std::uint8_t> bytes;
   if (!plot.bytes(bytes, error) || !figure::render(bytes, o.figure, error)) return fail(error);
   return EXIT_SUCCESS;

@@ -16,6 +16,7 @@
 #include <vector>
 
 #include "seisdata.h"
+#include "traveltime.h"
 
 namespace section {
 
@@ -164,6 +165,17 @@ bool make_curve(const Layout& layout, const seisdata::Trace& trace, double start
 void plotted_span(const Layout& layout, double start_s, std::size_t count, double dt, double d, double& first,
                   double& last);
 
+// ---- Phase curves ----
+
+// The arrivals of `phase` from `depth_km` across the layout's distance
+// range, sampled every 0.25 degrees or finer (at least 400 samples), as
+// (axis distance, plotted time) points.  Each branch (a triplication has
+// several) is followed by its slope, the ray parameter, from distance to
+// distance; a point of nothing separates branches.  False with the
+// library's message for an unknown phase or a bad depth.
+bool phase_points(const traveltime::Model& model, const std::string& phase, double depth_km, const Layout& layout,
+                  std::vector<std::optional<std::pair<double, double>>>& points, std::string& error);
+
 // ---- Drawing (the plot file must be named before the first call) ----
 
 class Drawing {
@@ -179,7 +191,8 @@ class Drawing {
   bool trace(const Curve& curve, float norm);
 
   // A phase curve: points of (axis distance, plotted time), broken where a
-  // point is missing (nullopt); labelled with `name` at its upper end.
+  // point is missing (nullopt); labelled with `name` right of the curve, as
+  // near its lower end as it goes without touching another phase's name.
   bool phase(const std::string& name, const std::vector<std::optional<std::pair<double, double>>>& points);
 
  private:
@@ -187,8 +200,13 @@ class Drawing {
   bool label(float x, float y, const std::string& text, int size);
   bool fill(const Curve& curve, float base, float k);
 
+  struct Box {
+    double x0, y0, x1, y1;  // plot units from the frame's lower left corner
+  };
+
   Layout layout_;
   float para_[22] = {};
+  std::vector<Box> phase_labels_;
   float label_top_ = 0;   // plot y of the top of the last trace label
   bool any_label_ = false;
 };
