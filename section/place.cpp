@@ -203,6 +203,8 @@ bool place_trace(const seisdata::Trace& trace, const std::optional<Event>& event
     }
     return true;
   }
+  const bool sac = trace.format.starts_with("SAC");
+  if (!sac) return fail("no origin time: give --event (only SAC headers carry one)");
   if (!p.origin_us) return fail("no origin time: the SAC header has no o and reference time (give --event)");
   where.origin_us = *p.origin_us;
   if (p.evdp) where.depth_km = *p.evdp;

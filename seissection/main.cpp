@@ -2,6 +2,7 @@
 // epicentral distance, with predicted phase curves, drawn through the
 // library into a plot file and rendered in the same process.
 #include <algorithm>
+#include <charconv>
 #include <cmath>
 #include <cstdint>
 #include <cstdio>
@@ -95,9 +96,11 @@ bool take_own(const cmdline::Arg& arg, Options& o) {
     return false;
   };
   auto positive = [&](std::optional<double>& out) {
-    const std::optional<float> x = cmdline::finite_float(v);
-    if (!x || !(*x > 0)) return bad("a number above 0");
-    out = *x;
+    double x = 0;
+    const auto [end, ec] = std::from_chars(v.data(), v.data() + v.size(), x);
+    if (ec != std::errc() || end != v.data() + v.size() || !std::isfinite(x) || !(x > 0))
+      return bad("a number above 0");
+    out = x;
     return true;
   };
   if (arg.name == "--event") {
