@@ -95,7 +95,7 @@ int parse_args(int argc, char** argv, Options& o) {
     usage(stderr);
     return kUsageError;
   }
-  return 0;
+  return traceinput::check_options(o.input, "seis2rec") ? 0 : kUsageError;
 }
 
 // The records to write: each trace windowed, then whole or split.
