@@ -8,6 +8,7 @@
 
 #include <zarvo/zarvo.hpp>
 
+#include "column_reducer.h"
 #include "render.h"
 #include "textlayout.h"
 
@@ -130,6 +131,30 @@ bool PlotFile::bytes(std::vector<std::uint8_t>& out, std::string& error) const {
     done += static_cast<std::size_t>(got);
   }
   return true;
+}
+
+bool raster_only(const Options& o) {
+  return o.plotfile.empty() && pltrender::format_from_path(o.out) == pltrender::Format::png;
+}
+
+Curve reduce_columns(std::size_t n, const float* x, const float* y, const float* para) {
+  Curve out;
+  const auto keep = [&](const pltrender::ColumnReducer::Out& p) {
+    out.x.push_back(x[p.id]);
+    out.y.push_back(y[p.id]);
+  };
+  // One column per plot unit: what shares a plot x shares a pixel column
+  // at any resolution.
+  pltrender::ColumnReducer reducer(0, 1);
+  for (std::size_t i = 0; i < n; ++i) {
+    const zarvo::PlotPosition at = zarvo::plot_position(x[i], y[i], para);
+    if (i == 0)
+      reducer.start(at.x, at.y, keep, true, i);
+    else
+      reducer.line_to(at.x, at.y, keep, i);
+  }
+  reducer.flush(keep);
+  return out;
 }
 
 bool render(const std::vector<std::uint8_t>& bytes, const Options& o, std::string& error) {

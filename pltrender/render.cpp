@@ -1,5 +1,6 @@
 #include "render.h"
 
+#include "column_reducer.h"
 #include "pngwrite.h"
 
 #include <cairo-pdf.h>
@@ -259,74 +260,6 @@ class ChunkedStroker {
   bool active_ = false;
   Box chunk_box_;  // user-space box of the chunk's points
   Box acc_box_;
-};
-
-// Reduction of a polyline for raster output.  Consecutive points whose
-// device x falls in one pixel column are replaced by the first, the
-// lowest, the highest and the last of them, in their order: the stroke
-// covers the same rows of that column, and the segments between columns
-// are kept exactly.  A curve of 100,000 points across 1,200 columns keeps
-// at most 4,800.
-class ColumnReducer {
- public:
-  struct Out {
-    double x, y;
-    bool move;
-  };
-
-  // Device column of plot x: floor((x - x0) * k).
-  ColumnReducer(double x0, double k) : x0_(x0), k_(k) {}
-
-  // Starts a group with a point already emitted (a move or a line end).
-  template <typename Emit>
-  void start(double x, double y, Emit&& emit, bool move) {
-    flush(emit);
-    emit(Out{x, y, move});
-    column_ = column(x);
-    n_ = 0;
-    low_ = high_ = last_ = Entry{x, y, 0};
-    active_ = true;
-  }
-
-  template <typename Emit>
-  void line_to(double x, double y, Emit&& emit) {
-    if (!active_ || column(x) != column_) {
-      start(x, y, emit, false);
-      return;
-    }
-    const Entry e{x, y, ++n_};
-    if (y < low_.y) low_ = e;
-    if (y > high_.y) high_ = e;
-    last_ = e;
-  }
-
-  // Emits what the current group still holds back.
-  template <typename Emit>
-  void flush(Emit&& emit) {
-    if (!active_) return;
-    active_ = false;
-    Entry keep[3] = {low_, high_, last_};
-    std::sort(keep, keep + 3, [](const Entry& a, const Entry& b) { return a.index < b.index; });
-    long emitted = 0;  // the group's first point, emitted when it began
-    for (const Entry& e : keep) {
-      if (e.index == emitted) continue;
-      emit(Out{e.x, e.y, false});
-      emitted = e.index;
-    }
-  }
-
- private:
-  struct Entry {
-    double x = 0, y = 0;
-    long index = 0;
-  };
-  double column(double x) const { return std::floor((x - x0_) * k_); }
-
-  double x0_, k_;
-  bool active_ = false;
-  double column_ = 0;
-  long n_ = 0;
-  Entry low_, high_, last_;
 };
 
 // Draws one page onto `cr`, whose user space is plot units.  On raster

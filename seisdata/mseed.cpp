@@ -6,12 +6,12 @@
 #include <climits>
 #include <cmath>
 #include <cstdio>
-#include <map>
 #include <memory>
 
 #include <libmseed.h>
 
 #include "internal.h"
+#include "mseed_collect.h"
 #include "seisdata.h"
 
 namespace seisdata {
@@ -51,9 +51,6 @@ class LogCapture {
 struct RecordFree {
   void operator()(MSRecord* m) const { msr_free(&m); }
 };
-struct ListFree {
-  void operator()(MSTraceList* l) const { mstl_free(&l, 0); }
-};
 
 constexpr double kMicro = 1e6;  // hptime units per second
 
@@ -69,15 +66,7 @@ std::string encoding_name(int encoding) {
   }
 }
 
-// What the records of one channel were: encoding and byte order, or
-// "mixed" when they differ.
-struct Origin {
-  int encoding = -1;
-  int byteorder = -1;
-  bool mixed = false;
-};
-
-std::string describe(const Origin& o) {
+std::string describe(const MseedCollector::Origin& o) {
   if (o.mixed) return "miniSEED, mixed encodings";
   return "miniSEED " + encoding_name(o.encoding) + (o.byteorder == 1 ? ", big-endian" : ", little-endian");
 }
@@ -192,6 +181,8 @@ std::string seconds_text(double s) {
 
 }  // namespace
 
+void ListFree::operator()(MSTraceList* l) const { mstl_free(&l, 0); }
+
 FileKind detect_kind(const std::uint8_t* data, std::size_t size) {
   const int probe = static_cast<int>(std::min<std::size_t>(size, MAXRECLEN));
   if (size >= 48 && ms_detect(reinterpret_cast<const char*>(data), probe) >= 0) return FileKind::mseed;
@@ -199,26 +190,19 @@ FileKind detect_kind(const std::uint8_t* data, std::size_t size) {
   return FileKind::other;
 }
 
-bool read_mseed(const std::string& path, const std::uint8_t* data, std::size_t size,
-                std::vector<Trace>& traces, std::vector<std::string>& file_notes, std::string& error) {
-  // Notes and traces are handed out only when the whole file is good: a
-  // refusal is one message.
-  std::vector<std::string> notes;
-  std::vector<Trace> found;
-  std::vector<std::string> log;
-  const LogCapture capture(log);
+// The records of one file whose header `keep` accepts go into the list.
+bool MseedCollector::add(const std::string& path, const std::uint8_t* data, std::size_t size,
+                         const RecordFilter& keep, std::string& error) {
+  const LogCapture capture(log_);
   auto fail = [&](std::size_t offset, const std::string& what) {
     error = path + ": miniSEED: " + what + " (record at byte offset " + std::to_string(offset) + ")";
-    if (!log.empty()) error += "; libmseed: " + log.back();
+    if (!log_.empty()) error += "; libmseed: " + log_.back();
     return false;
   };
 
   // libmseed reads from a writable buffer; keep the caller's bytes intact.
   std::vector<char> buffer(data, data + size);
-  std::unique_ptr<MSTraceList, ListFree> list(mstl_init(nullptr));
   std::unique_ptr<MSRecord, RecordFree> record;
-  std::map<std::string, Origin> origins;
-  std::map<std::string, bool> text_channels;
   std::size_t offset = 0;
   while (offset < size) {
     const std::size_t left = size - offset;
@@ -234,6 +218,12 @@ bool read_mseed(const std::string& path, const std::uint8_t* data, std::size_t s
     record.reset(m);
     if (rc > 0) return fail(offset, "file ends inside a record");
     if (rc < 0) return fail(offset, ms_errorstr(rc));
+    const std::size_t length = static_cast<std::size_t>(record->reclen);
+    const std::string id = clean_id(record->network, record->station, record->location, record->channel);
+    if (keep && !keep(id, record->starttime, msr_endtime(record.get()))) {
+      offset += length;
+      continue;
+    }
     std::string why;
     if (!samples_fit(*record, why)) return fail(offset, why);
     m = record.release();
@@ -243,16 +233,15 @@ bool read_mseed(const std::string& path, const std::uint8_t* data, std::size_t s
     if (record->samplecnt != record->numsamples)
       return fail(offset, "decoded " + std::to_string(record->numsamples) + " samples, the header says " +
                               std::to_string(record->samplecnt));
-    const std::string id = clean_id(record->network, record->station, record->location, record->channel);
     if (record->sampletype == 'a') {
-      if (!text_channels[id]) notes.push_back(path + ": " + id + ": text records skipped");
-      text_channels[id] = true;
+      if (!text_channels_[id]) notes_.push_back(path + ": " + id + ": text records skipped");
+      text_channels_[id] = true;
     } else if (record->numsamples > 0) {
       if (!std::isfinite(record->samprate) || record->samprate <= 0)
         return fail(offset, id + ": sampling rate " + std::to_string(record->samprate));
-      if (mstl_addmsr(list.get(), record.get(), 0, 1, -1.0, -1.0) == nullptr)
+      if (mstl_addmsr(list_.get(), record.get(), 0, 1, -1.0, -1.0) == nullptr)
         return fail(offset, id + ": record does not fit its trace");
-      Origin& o = origins[id];
+      Origin& o = origins_[id];
       if (o.encoding < 0) {
         o.encoding = record->encoding;
         o.byteorder = record->byteorder;
@@ -260,11 +249,17 @@ bool read_mseed(const std::string& path, const std::uint8_t* data, std::size_t s
         o.mixed = true;
       }
     }
-    offset += static_cast<std::size_t>(record->reclen);
+    offset += length;
   }
-  for (const std::string& line : log) notes.push_back(path + ": libmseed: " + line);
+  return true;
+}
 
-  for (const MSTraceID* tid = list->traces; tid != nullptr; tid = tid->next) {
+bool MseedCollector::finish(const std::string& source, std::vector<Trace>& traces,
+                            std::vector<std::string>& notes, std::string& error) {
+  for (const std::string& line : log_) notes_.push_back(source + ": libmseed: " + line);
+  log_.clear();
+  std::vector<Trace> found;
+  for (const MSTraceID* tid = list_->traces; tid != nullptr; tid = tid->next) {
     std::vector<const MSTraceSeg*> segs;
     for (const MSTraceSeg* s = tid->first; s != nullptr; s = s->next) segs.push_back(s);
     std::stable_sort(segs.begin(), segs.end(),
@@ -276,9 +271,9 @@ bool read_mseed(const std::string& path, const std::uint8_t* data, std::size_t s
         const MSTraceSeg& prev = *segs[k - 1];
         const double expected = static_cast<double>(prev.endtime) / kMicro + 1.0 / prev.samprate;
         const double step = static_cast<double>(seg.starttime) / kMicro - expected;
-        notes.push_back(path + ": " + id + ": " + (step >= 0 ? "gap of " : "overlap of ") +
-                        seconds_text(std::fabs(step)) + " before " + iso_time(seg.starttime) +
-                        ": a separate trace");
+        notes_.push_back(source + ": " + id + ": " + (step >= 0 ? "gap of " : "overlap of ") +
+                         seconds_text(std::fabs(step)) + " before " + iso_time(seg.starttime) +
+                         ": a separate trace");
       }
       Trace t;
       t.network = clean_code(tid->network);
@@ -288,19 +283,31 @@ bool read_mseed(const std::string& path, const std::uint8_t* data, std::size_t s
       t.start_us = seg.starttime;
       t.rate = seg.samprate;
       t.dt = static_cast<float>(1.0 / seg.samprate);
-      t.source = path;
-      t.format = describe(origins[id]);
+      t.source = source;
+      t.format = describe(origins_[id]);
       std::string why;
       if (!usable_interval(t.dt, why) || !segment_samples(seg, t.samples, t.note, why)) {
-        error = path + ": miniSEED: " + id + " at " + iso_time(seg.starttime) + ": " + why;
+        error = source + ": miniSEED: " + id + " at " + iso_time(seg.starttime) + ": " + why;
         return false;
       }
       found.push_back(std::move(t));
     }
   }
-  file_notes.insert(file_notes.end(), notes.begin(), notes.end());
+  notes.insert(notes.end(), notes_.begin(), notes_.end());
+  notes_.clear();
   traces.insert(traces.end(), std::make_move_iterator(found.begin()), std::make_move_iterator(found.end()));
   return true;
+}
+
+MseedCollector::MseedCollector() : list_(mstl_init(nullptr)) {}
+MseedCollector::~MseedCollector() = default;
+
+bool read_mseed(const std::string& path, const std::uint8_t* data, std::size_t size,
+                std::vector<Trace>& traces, std::vector<std::string>& notes, std::string& error) {
+  // Notes and traces are handed out only when the whole file is good: a
+  // refusal is one message.
+  MseedCollector collector;
+  return collector.add(path, data, size, {}, error) && collector.finish(path, traces, notes, error);
 }
 
 }  // namespace seisdata

@@ -9,6 +9,7 @@
 #include <vector>
 
 #include <figure/figure.h>
+#include <zarvo/zarvo.hpp>
 
 #include "cmdline.h"
 #include "graph.h"
@@ -187,12 +188,22 @@ int main(int argc, char** argv) {
   float para[tracel::kParaSize] = {};
   std::vector<float> times;
   for (const Page& p : pages) {
+    const auto n = static_cast<std::int32_t>(p.samples.size());
     times.resize(p.samples.size());
-    tracel::fill_times(static_cast<std::int32_t>(p.samples.size()), p.dt, times);
+    tracel::fill_times(n, p.dt, times);
     const std::string& title = o.titled ? o.title : p.title;
-    if (tracel::draw_trace_graph(static_cast<std::int32_t>(p.samples.size()), times.data(), p.samples.data(),
-                                 title.c_str(), para) != 0)
-      return EXIT_FAILURE;  // the library has said why
+    std::int32_t status = 0;
+    float setup[tracel::kParaSize] = {};
+    tracel::reset_trace_graph(setup);
+    if (figure::raster_only(o.figure) && zarvo::complete_graph(n, times.data(), p.samples.data(), setup)) {
+      // A PNG alone: the points each pixel column needs draw the same picture.
+      const figure::Curve c = figure::reduce_columns(p.samples.size(), times.data(), p.samples.data(), setup);
+      status = tracel::draw_trace_graph(static_cast<std::int32_t>(c.x.size()), c.x.data(), c.y.data(),
+                                        title.c_str(), para);
+    } else {
+      status = tracel::draw_trace_graph(n, times.data(), p.samples.data(), title.c_str(), para);
+    }
+    if (status != 0) return EXIT_FAILURE;  // the library has said why
   }
   std::vector<std::uint8_t> bytes;
   if (!plot.bytes(bytes, error) || !figure::render(bytes, o.figure, error)) {

@@ -1,5 +1,7 @@
 #include "plot.h"
 
+#include <zarvo/zarvo.hpp>
+
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
@@ -57,11 +59,14 @@ void equalise_scales(float* para) {
   }
 }
 
-// Completes the parameter block of a new graph: defaults, ranges, ticks.
-// False when a tick interval could not be found.
-bool set_up(int32_t n, const float* x, const float* y, float* para) {
+}  // namespace
+
+// Completes the parameter block of a new graph: defaults, ranges, ticks;
+// `origin` gets the text size that places the frame corner.  False when a
+// tick interval could not be found.
+bool set_up(int32_t n, const float* x, const float* y, float* para, int16_t& origin) {
   if (trunc32(para[p::kText]) % p::kFontFactor == 0) para[p::kText] = para[p::kText] + kDefaultTextSize;
-  lib.origin_offset = low16(trunc32(para[p::kText]) % p::kFontFactor);
+  origin = low16(trunc32(para[p::kText]) % p::kFontFactor);
   if (para[p::kWidth] == 0.0f) para[p::kWidth] = kDefaultFrameInches;
   if (para[p::kHeight] == 0.0f) para[p::kHeight] = kDefaultFrameInches;
   if (para[p::kStyle] != 0.0f && para[p::kMarkerSize] <= 0.0f) para[p::kMarkerSize] = kDefaultMarkerSize;
@@ -80,6 +85,13 @@ bool set_up(int32_t n, const float* x, const float* y, float* para) {
   if (para[p::kYTick] == 0.0f) grid(&para[p::kYBottom], &para[p::kYTop], &para[p::kYFirstTick], &para[p::kYTick]);
   return para[p::kXTick] * para[p::kYTick] != 0.0f;
 }
+
+void span_of_series(int32_t n, const float* x, const float* y, float* para) {
+  if (para[p::kArrays] == 1.0f) span_of_series(n, x, para[p::kXLeft], para[p::kXRight]);
+  if (para[p::kArrays] == -1.0f) span_of_series(n, y, para[p::kYBottom], para[p::kYTop]);
+}
+
+namespace {
 
 void set_text_record(const float* para) {
   settxtinfo(lib.txtinfo, kInfoOrient, 0);
@@ -139,10 +151,9 @@ int32_t plot(int32_t n, const float* x, const float* y, const char* xlabel, cons
     return -1;
   }
 
-  if (para[p::kArrays] == 1.0f) span_of_series(n, x, para[p::kXLeft], para[p::kXRight]);
-  if (para[p::kArrays] == -1.0f) span_of_series(n, y, para[p::kYBottom], para[p::kYTop]);
+  span_of_series(n, x, y, para);
 
-  if (para[p::kMode] * para[p::kOpen] == 0.0f && !set_up(n, x, y, para)) {
+  if (para[p::kMode] * para[p::kOpen] == 0.0f && !set_up(n, x, y, para, lib.origin_offset)) {
     std::fputs("zarvo unable to scale data \n", stderr);
     return -1;
   }
@@ -158,6 +169,20 @@ int32_t plot(int32_t n, const float* x, const float* y, const char* xlabel, cons
   draw_frame_and_annotation(para, frame, Titles{xlabel, ylabel, title});
   para[p::kMode] = 1.0f;
   return 0;
+}
+
+bool complete_graph(int32_t n, const float* x, const float* y, float* para) {
+  span_of_series(n, x, y, para);
+  int16_t origin = 0;
+  return set_up(n, x, y, para, origin);
+}
+
+PlotPosition plot_position(float x, float y, const float* para) {
+  const int16_t origin = low16(trunc32(para[p::kText]) % p::kFontFactor);
+  const float sx = axis_scale(para[p::kXLeft], para[p::kXRight], para[p::kWidth]);
+  const float sy = axis_scale(para[p::kYBottom], para[p::kYTop], para[p::kHeight]);
+  return PlotPosition{plot_unit(axis_position(x, para[p::kXLeft], sx, origin_x(origin))),
+                      plot_unit(axis_position(y, para[p::kYBottom], sy, origin_y(origin)))};
 }
 
 }  // namespace zarvo

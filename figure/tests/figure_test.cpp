@@ -8,6 +8,7 @@
 
 #include <figure/figure.h>
 #include <zarvo/zarvo.h>
+#include <zarvo/zarvo.hpp>
 
 #include "test_support.h"
 
@@ -73,6 +74,76 @@ TEST(FigurePlotFile, MemoryHoldsWhatTheLibraryWrote) {
   ASSERT_TRUE(plot.bytes(bytes, error)) << error;
   ASSERT_FALSE(bytes.empty());
   EXPECT_EQ(bytes[0], 'e');  // every graph starts a page
+}
+
+// A graph of one data unit per plot unit on both axes, corner at (400, 320).
+void unit_graph(float (&para)[20]) {
+  for (float& p : para) p = 0;
+  para[0] = 8, para[1] = 4, para[4] = 2400, para[5] = 1200, para[10] = 8;
+}
+
+TEST(FigureReduceColumns, KeepsFirstLowestHighestLastOfEachPlotColumn) {
+  const struct {
+    const char* what;
+    std::vector<float> x, y;
+    std::vector<std::size_t> kept;  // indices of the points kept
+  } cases[] = {
+      {"one point", {0.5f}, {3}, {0}},
+      {"one column", {0.1f, 0.2f, 0.3f, 0.4f, 0.5f}, {5, 1, 9, 3, 7}, {0, 1, 2, 4}},
+      {"highest before lowest", {0.1f, 0.2f, 0.3f, 0.4f}, {5, 9, 1, 7}, {0, 1, 2, 3}},
+      {"ties: the first of them", {0.1f, 0.2f, 0.3f, 0.4f, 0.5f, 0.6f}, {5, 1, 1, 9, 9, 3}, {0, 1, 3, 5}},
+      {"columns apart", {0.1f, 0.5f, 1.2f, 1.7f, 2.0f}, {0, 3, 8, 1, 4}, {0, 1, 2, 3, 4}},
+      {"plot y, not data y", {0.1f, 0.2f, 0.3f}, {2.0f, 2.7f, 2.3f}, {0}},
+      {"last at the first's position", {0.1f, 0.2f, 0.3f}, {2, 9, 2}, {0, 1, 2}},
+      {"back to an earlier column", {5.5f, 6.5f, 5.2f, 5.9f}, {0, 1, 2, 3}, {0, 1, 2, 3}},
+  };
+  float para[20];
+  unit_graph(para);
+  for (const auto& c : cases) {
+    const figure::Curve r = figure::reduce_columns(c.x.size(), c.x.data(), c.y.data(), para);
+    std::vector<float> x, y;
+    for (std::size_t i : c.kept) x.push_back(c.x[i]), y.push_back(c.y[i]);
+    EXPECT_EQ(r.x, x) << c.what;
+    EXPECT_EQ(r.y, y) << c.what;
+  }
+}
+
+// complete_graph gives the block zarvo_ completes, and plot_position the
+// positions zarvo_ writes.
+TEST(FigureReduceColumns, CompletedBlockAndPositionsAreTheLibrarys) {
+  figure::PlotFile plot;
+  std::string error;
+  ASSERT_TRUE(plot.open("", error)) << error;
+  std::vector<std::uint8_t> before;
+  ASSERT_TRUE(plot.bytes(before, error));
+  float x[3] = {0.0f, 1.7f, 3.1f}, y[3] = {-2.5f, 7.25f, 1.0f};
+  float completed[20] = {8, 4}, drawn[20] = {8, 4};
+  ASSERT_TRUE(zarvo::complete_graph(3, x, y, completed));
+  int32_t n = 3;
+  ASSERT_EQ(zarvo_(&n, x, y, "x", "y", " ", drawn), 0);
+  for (int k = 0; k < 11; ++k) EXPECT_EQ(completed[k], drawn[k]) << "para(" << k + 1 << ")";
+  std::vector<std::uint8_t> bytes;
+  ASSERT_TRUE(plot.bytes(bytes, error));
+  for (int i = 0; i < 3; ++i) {  // e, then m and d commands of 5 bytes
+    const std::size_t at = before.size() + 1 + 5 * static_cast<std::size_t>(i);
+    const zarvo::PlotPosition p = zarvo::plot_position(x[i], y[i], completed);
+    EXPECT_EQ(bytes[at + 1] | bytes[at + 2] << 8, static_cast<uint16_t>(p.x)) << i;
+    EXPECT_EQ(bytes[at + 3] | bytes[at + 4] << 8, static_cast<uint16_t>(p.y)) << i;
+  }
+}
+
+TEST(FigureReduceColumns, OnlyPngPagesWithoutAPlotFile) {
+  const struct {
+    std::string out, plotfile;
+    bool raster_only;
+  } cases[] = {{"a.png", "", true}, {"a.PNG", "", true}, {"a.png", "p.plt", false}, {"a.svg", "", false},
+               {"a.pdf", "", false}};
+  for (const auto& c : cases) {
+    figure::Options o;
+    o.out = c.out;
+    o.plotfile = c.plotfile;
+    EXPECT_EQ(figure::raster_only(o), c.raster_only) << c.out << " " << c.plotfile;
+  }
 }
 
 }  // namespace

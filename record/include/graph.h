@@ -12,6 +12,10 @@ constexpr float kFrameWidth = 8.0f;   // inches
 constexpr float kFrameHeight = 4.0f;  // inches
 constexpr int kParaSize = 20;
 
+// Resets `para` to the block of tracel's graph: every element but the plot
+// file state para(20).
+void reset_trace_graph(float (&para)[kParaSize]);
+
 // Draws the np samples y at times x as a new graph with `title` (tracel's
 // own title is one blank) through one zarvo_ call and returns its status.
 // `para` is the caller's parameter block: every element but the plot file

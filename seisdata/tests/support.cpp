@@ -4,6 +4,8 @@
 
 #include <algorithm>
 #include <bit>
+#include <chrono>
+#include <cstdio>
 #include <cstdlib>
 #include <cstring>
 #include <filesystem>
@@ -82,6 +84,51 @@ std::vector<std::uint8_t> mseed_int_bytes(const std::vector<std::int32_t>& sampl
   mst_pack(mst, handler, &out, 512, static_cast<flag>(encoding), 1, &packed, 1, 0, nullptr);
   mst_free(&mst);
   return out;
+}
+
+std::vector<std::string> write_sds(const std::string& root, const SdsChannel& c) {
+  MSTrace* mst = mst_init(nullptr);
+  std::snprintf(mst->network, sizeof mst->network, "%s", c.network.c_str());
+  std::snprintf(mst->station, sizeof mst->station, "%s", c.station.c_str());
+  std::snprintf(mst->location, sizeof mst->location, "%s", c.location.c_str());
+  std::snprintf(mst->channel, sizeof mst->channel, "%s", c.channel.c_str());
+  mst->dataquality = 'D';
+  mst->starttime = c.start_us;
+  mst->samprate = c.rate;
+  mst->sampletype = 'i';
+  mst->numsamples = static_cast<std::int64_t>(c.samples.size());
+  mst->samplecnt = mst->numsamples;
+  mst->datasamples = std::malloc(c.samples.size() * sizeof(std::int32_t));
+  std::memcpy(mst->datasamples, c.samples.data(), c.samples.size() * sizeof(std::int32_t));
+  std::vector<std::vector<char>> records;
+  auto handler = [](char* record, int length, void* sink) {
+    static_cast<std::vector<std::vector<char>>*>(sink)->emplace_back(record, record + length);
+  };
+  std::int64_t packed = 0;
+  mst_pack(mst, handler, &records, 512, DE_STEIM2, 1, &packed, 1, 0, nullptr);
+  mst_free(&mst);
+
+  const std::string id = c.network + "." + c.station + "." + c.location + "." + c.channel;
+  std::vector<std::string> paths;
+  for (std::vector<char>& r : records) {
+    MSRecord* m = nullptr;
+    msr_parse(r.data(), static_cast<int>(r.size()), &m, static_cast<int>(r.size()), 0, 0);
+    const auto sec = std::chrono::floor<std::chrono::seconds>(std::chrono::sys_time<std::chrono::microseconds>(
+        std::chrono::microseconds(m->starttime)));
+    msr_free(&m);
+    const auto day = std::chrono::floor<std::chrono::days>(sec);
+    const std::chrono::year_month_day ymd{day};
+    const int year = static_cast<int>(ymd.year());
+    const auto doy = (day - std::chrono::sys_days(ymd.year() / std::chrono::January / 1)).count() + 1;
+    char tail[32];
+    std::snprintf(tail, sizeof tail, ".D.%04d.%03d", year, static_cast<int>(doy));
+    const std::string dir = root + "/" + std::to_string(year) + "/" + c.network + "/" + c.station + "/" + c.channel + ".D";
+    std::filesystem::create_directories(dir);
+    const std::string path = dir + "/" + id + tail;
+    std::ofstream(path, std::ios::binary | std::ios::app).write(r.data(), static_cast<std::streamsize>(r.size()));
+    if (paths.empty() || paths.back() != path) paths.push_back(path);
+  }
+  return paths;
 }
 
 void write_file(const std::string& path, const std::vector<std::uint8_t>& bytes) {

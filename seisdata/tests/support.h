@@ -31,6 +31,19 @@ std::vector<std::uint8_t> sac_bytes(const SacSpec& desc);
 // or 11), 512 bytes each, starting at `start_us`, 20 samples per second.
 std::vector<std::uint8_t> mseed_int_bytes(const std::vector<std::int32_t>& samples, int encoding,
                                           std::int64_t start_us);
+// A channel for an SDS test archive: Steim-2 records of 512 bytes.
+struct SdsChannel {
+  std::string network = "XX", station = "SDS", location = "00", channel = "BHZ";
+  double rate = 20;
+  std::int64_t start_us = 0;
+  std::vector<std::int32_t> samples;
+};
+
+// Writes the channel into the archive under `root` as SDS day files, each
+// record into the file of the day its first sample falls on (so records
+// run past midnight); returns the day files written, in order.
+std::vector<std::string> write_sds(const std::string& root, const SdsChannel& c);
+
 void write_file(const std::string& path, const std::vector<std::uint8_t>& bytes);
 void write_file(const std::string& path, const std::string& text);
 std::string read_text(const std::string& path);

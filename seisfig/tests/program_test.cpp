@@ -48,6 +48,27 @@ TEST(Seisfig, PlotFileIsTracelsForRecordSacAndMiniseed) {
   }
 }
 
+// A PNG alone is drawn from the curve reduced to its pixel columns; with
+// --plotfile every sample goes into the plot file.  The pictures are the
+// same, pixel for pixel, at any resolution.
+TEST(Seisfig, ReducedCurveDrawsTheSamePixels) {
+  zarvo::testing::ScratchDir dir;
+  seisdata::testing::SacSpec s = wave(200000, "LONG");
+  std::uint32_t noise = 1;  // a few counts of noise: many repeated plot positions
+  for (float& v : s.samples) {
+    noise = noise * 1664525u + 1013904223u;
+    v = std::round(v / 100) + static_cast<float>(noise >> 29);
+  }
+  write_file(dir.file("l.sac"), seisdata::testing::sac_bytes(s));
+  for (const char* dpi : {"40", "150", "600"}) {
+    auto o = run(dir.path(), kSeisfig + " l.sac --dpi " + dpi + " -o reduced.png");
+    ASSERT_EQ(o.status, 0) << o.err;
+    o = run(dir.path(), kSeisfig + " l.sac --dpi " + dpi + " --plotfile whole.plt -o whole.png");
+    ASSERT_EQ(o.status, 0) << o.err;
+    EXPECT_TRUE(read_text(dir.file("reduced.png")) == read_text(dir.file("whole.png"))) << dpi;
+  }
+}
+
 TEST(Seisfig, DefaultTitlesPagesAndNoTemporaryFiles) {
   zarvo::testing::ScratchDir dir;
   write_file(dir.file("a.sac"), seisdata::testing::sac_bytes(wave(300, "A")));

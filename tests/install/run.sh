@@ -21,7 +21,7 @@ export PKG_CONFIG_PATH=$p/lib/pkgconfig
 
 # Only the entry points and the C++ interface leave the shared library.
 exported=$(nm -D --defined-only "$p/lib/libzarvo.so" | awk '{print $3}' | sort | tr '\n' ' ')
-expected="_ZN5zarvo10text_widthEPKci _ZN5zarvo12text_outlineESt17basic_string_viewIcSt11char_traitsIcEEidRKSt8functionIFiiEE _ZN5zarvo13plotfile_nameEv _ZN5zarvo14load_font_fileEiRKNSt7__cxx1112basic_stringIcSt11char_traitsIcESaIcEEE _ZN5zarvo17plotfile_flush_okEv plabel_ zarvo_ zfont_ zlabel_ zline_ zmove_ "
+expected="_ZN5zarvo10text_widthEPKci _ZN5zarvo12text_outlineESt17basic_string_viewIcSt11char_traitsIcEEidRKSt8functionIFiiEE _ZN5zarvo13plot_positionEffPKf _ZN5zarvo13plotfile_nameEv _ZN5zarvo14complete_graphEiPKfS1_Pf _ZN5zarvo14load_font_fileEiRKNSt7__cxx1112basic_stringIcSt11char_traitsIcESaIcEEE _ZN5zarvo17plotfile_flush_okEv plabel_ zarvo_ zfont_ zlabel_ zline_ zmove_ "
 [ "$exported" = "$expected" ] || fail "exported symbols: $exported"
 soname=$(readelf -d "$p/lib/libzarvo.so" | sed -n 's/.*Library soname: \[\(.*\)\]/\1/p')
 [ "$soname" = "libzarvo.so.${version%%.*}" ] || fail "SONAME $soname"

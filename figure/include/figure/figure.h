@@ -8,6 +8,7 @@
 #ifndef FIGURE_FIGURE_H
 #define FIGURE_FIGURE_H
 
+#include <cstddef>
 #include <cstdint>
 #include <string>
 #include <string_view>
@@ -70,6 +71,25 @@ class PlotFile {
   int memory_fd_ = -1;
   std::string name_;
 };
+
+// True when the picture is all that is made: a PNG page and no --plotfile.
+// Only then may curves be reduced with reduce_columns.
+bool raster_only(const Options& o);
+
+// A curve in data units.
+struct Curve {
+  std::vector<float> x, y;
+};
+
+// The points of the n-point curve (x, y) that a PNG page needs, for the
+// graph of the completed parameter block `para` (zarvo::complete_graph):
+// consecutive points at one plot x are reduced to the first, the lowest,
+// the highest and the last of them by plot y, in their order.  The renderer
+// reduces every pixel column of a PNG page the same way, so the reduced
+// curve draws the same pixels as the whole one; its plot file holds at most
+// four points per plot unit of width.  The first and the last point, and
+// the points of lowest and highest y, are always kept.
+Curve reduce_columns(std::size_t n, const float* x, const float* y, const float* para);
 
 // Renders plot file bytes to o.out (numbered files for several PNG or SVG
 // pages, one PDF for all) at o.dpi with the fonts in o.font_dir.

@@ -35,6 +35,21 @@ int32_t text_width(const char* text, int32_t font);
 // after the library's one-line message, when the file cannot be read.
 bool load_font_file(int32_t number, const std::string& path);
 
+// Completes the parameter block `para` of a new graph of the n points
+// (x, y) as zarvo_ does before it draws (defaults, axis ranges, ticks),
+// without touching the plot file or the library's state.  False when
+// zarvo_ would refuse to scale the data.  A zarvo_ call with the completed
+// block draws the same graph as with the block it was given.
+bool complete_graph(int32_t n, const float* x, const float* y, float* para);
+
+// The plot position, in plot units, that zarvo_ gives the data point
+// (x, y) in the graph of the completed block `para`.
+struct PlotPosition {
+  int16_t x = 0;
+  int16_t y = 0;
+};
+PlotPosition plot_position(float x, float y, const float* para);
+
 struct OutlinePoint {
   double u = 0;  // along the baseline from the text's reference point
   double v = 0;  // upward from the baseline
