@@ -2,6 +2,7 @@
 #include <algorithm>
 #include <cmath>
 
+#include <figure/figure.h>
 #include <section/section.h>
 #include <zarvo/zarvo.hpp>
 
@@ -53,51 +54,35 @@ void plotted_span(const Layout& layout, double start_s, std::size_t count, doubl
   last = first + static_cast<double>(count - 1) * dt;
 }
 
-bool make_curve(const Layout& layout, const seisdata::Trace& trace, double start_s, double distance,
-                Curve& curve) {
+bool cut_to_window(const Layout& layout, const seisdata::Trace& trace, double start_s, double distance,
+                   Window& window) {
   const double shift = start_s - reduction_s(layout, distance);  // plotted time of sample 0
   const double dt = 1.0 / trace.rate;
   const double n = static_cast<double>(trace.samples.size());
   const double first = std::max(0.0, std::ceil((layout.t0 - shift) / dt));
   const double last = std::min(n - 1, std::floor((layout.t1 - shift) / dt));
-  curve.time.clear();
-  curve.amplitude.clear();
-  curve.distance = distance;
-  curve.peak = 0;
+  window.time.clear();
+  window.amplitude.clear();
+  window.peak = 0;
   if (!(first <= last)) return false;
-
-  const float t0 = static_cast<float>(layout.t0), sx = x_scale(layout);
-  const std::size_t begin = static_cast<std::size_t>(first), end = static_cast<std::size_t>(last) + 1;
-  auto time_of = [&](std::size_t i) { return static_cast<float>(shift + static_cast<double>(i) * dt); };
-  auto emit = [&](std::size_t i) {
-    curve.time.push_back(time_of(i));
-    curve.amplitude.push_back(trace.samples[i]);
-  };
-  // Per column: the first, lowest, highest and last sample, in their order.
-  std::size_t lead = begin, low = begin, high = begin, tail = begin;
-  long col = column(time_of(begin), t0, sx);
-  auto flush = [&] {
-    emit(lead);
-    const std::size_t a = std::min(low, high), b = std::max(low, high);
-    if (a != lead) emit(a);
-    if (b != a && b != lead) emit(b);
-    if (tail != b && tail != lead) emit(tail);
-  };
-  for (std::size_t i = begin; i < end; ++i) {
-    const float v = trace.samples[i];
-    curve.peak = std::max(curve.peak, std::fabs(v));
-    const long c = column(time_of(i), t0, sx);
-    if (c != col) {
-      flush();
-      col = c;
-      lead = low = high = i;
-    }
-    if (v < trace.samples[low]) low = i;
-    if (v > trace.samples[high]) high = i;
-    tail = i;
+  for (std::size_t i = static_cast<std::size_t>(first); i <= static_cast<std::size_t>(last); ++i) {
+    window.time.push_back(static_cast<float>(shift + static_cast<double>(i) * dt));
+    window.amplitude.push_back(trace.samples[i]);
+    window.peak = std::max(window.peak, std::fabs(trace.samples[i]));
   }
-  flush();
   return true;
+}
+
+std::string trace_label(const seisdata::Trace& trace, Labels labels) {
+  switch (labels) {
+    case Labels::station:
+      return trace.station;
+    case Labels::id:
+      return trace.id();
+    case Labels::none:
+      break;
+  }
+  return "";
 }
 
 Drawing::Drawing(const Layout& layout) : layout_(layout) {}
@@ -142,54 +127,56 @@ bool Drawing::label(float x, float y, const std::string& text, int size) {
   return plabel_(&x, &y, text.c_str(), p) == 0;
 }
 
-bool Drawing::trace(const Curve& curve, float norm) {
-  const float base = static_cast<float>(curve.distance);
+bool Drawing::trace(const Window& window, double distance, float norm) {
+  const float base = static_cast<float>(distance);
   const float k = static_cast<float>(layout_.scale) / norm;
-  std::vector<float> y(curve.amplitude.size());
-  for (std::size_t i = 0; i < y.size(); ++i) y[i] = base + curve.amplitude[i] * k;
-  if (!add_curve(curve.time, y, 0, false)) return false;
+  std::vector<float> y(window.amplitude.size());
+  for (std::size_t i = 0; i < y.size(); ++i) y[i] = base + window.amplitude[i] * k;
+  const figure::Curve reduced = figure::reduce_columns(y.size(), window.time.data(), y.data(), para_);
+  if (!add_curve(reduced.x, reduced.y, 0, false)) return false;
+  return !layout_.fill_positive || fill(reduced.x, reduced.y, base);
+}
 
-  if (layout_.fill_positive && !fill(curve, base, k)) return false;
-
-  if (curve.label.empty() || layout_.labels == Labels::none) return true;
-  // Labels centred on the trace's distance, right of the frame; one that
-  // would overlap the label below it is left out.
+bool Drawing::labels(const std::vector<std::pair<double, std::string>>& labels) {
+  if (layout_.labels == Labels::none) return true;
   const float sy = y_scale(layout_);
   const double cap = kCapHeight * kFontHeight * kTraceLabelSize;  // plot units
-  const float bottom = static_cast<float>((base - static_cast<float>(layout_.d0)) / sy - cap / 2);
-  if (any_label_ && bottom < label_top_ + cap * 0.4) return true;
   const float lx = static_cast<float>(layout_.t1 + kLabelGapInch * kPlotUnitsPerInch * x_scale(layout_));
-  const float ly = static_cast<float>(layout_.d0 + static_cast<double>(bottom) * sy);
-  if (!label(lx, ly, curve.label, kTraceLabelSize)) return false;
-  any_label_ = true;
-  label_top_ = static_cast<float>(bottom + cap);
+  double top = 0;  // of the last label drawn, plot units above the frame's bottom
+  bool any = false;
+  for (const auto& [distance, text] : labels) {
+    const double bottom = (static_cast<float>(distance) - static_cast<float>(layout_.d0)) / sy - cap / 2;
+    if (text.empty() || (any && bottom < top + cap * 0.4)) continue;
+    if (!label(lx, static_cast<float>(layout_.d0 + bottom * sy), text, kTraceLabelSize)) return false;
+    top = bottom + cap;
+    any = true;
+  }
   return true;
 }
 
-bool Drawing::fill(const Curve& curve, float base, float k) {
-  // The highest positive value of each plot-unit column, then a vertical
-  // stroke per column from the trace's baseline up to it, the strokes of
+bool Drawing::fill(const std::vector<float>& x, const std::vector<float>& y, float base) {
+  // The highest point of each plot-unit column above the baseline, then a
+  // vertical stroke per column from the baseline up to it, the strokes of
   // neighbouring columns joined along the top and the baseline in turn.
   const float t0 = static_cast<float>(layout_.t0), sx = x_scale(layout_);
-  std::vector<float> x, y;
+  std::vector<float> fx, fy;
   long run_column = -2;
   auto close_run = [&] {
-    const bool ok = x.empty() || add_curve(x, y, 0, false);
-    x.clear();
-    y.clear();
+    const bool ok = fx.empty() || add_curve(fx, fy, 0, false);
+    fx.clear();
+    fy.clear();
     return ok;
   };
-  for (std::size_t i = 0; i < curve.time.size();) {
-    const long c = column(curve.time[i], t0, sx);
-    float top = 0;
-    for (; i < curve.time.size() && column(curve.time[i], t0, sx) == c; ++i) top = std::max(top, curve.amplitude[i]);
-    if (!(top > 0)) continue;
+  for (std::size_t i = 0; i < x.size();) {
+    const long c = column(x[i], t0, sx);
+    float top = base;
+    for (; i < x.size() && column(x[i], t0, sx) == c; ++i) top = std::max(top, y[i]);
+    if (!(top > base)) continue;
     if (c != run_column + 1 && !close_run()) return false;
     const float xc = static_cast<float>(static_cast<double>(t0) + (static_cast<double>(c) + 0.5) * sx);
-    const float up = base + top * k;
-    const bool rising = x.size() % 4 == 0;
-    x.insert(x.end(), {xc, xc});
-    y.insert(y.end(), {rising ? base : up, rising ? up : base});
+    const bool rising = fx.size() % 4 == 0;
+    fx.insert(fx.end(), {xc, xc});
+    fy.insert(fy.end(), {rising ? base : top, rising ? top : base});
     run_column = c;
   }
   return close_run();

@@ -16,6 +16,7 @@
 
 #include "cmdline.h"
 #include "seisdata.h"
+#include "processing.h"
 #include "traceinput.h"
 
 namespace {
@@ -187,6 +188,7 @@ int parse_args(int argc, char** argv, Options& o) {
     usage(stderr);
     return kUsageError;
   }
+  if (!traceinput::check_options(o.input, kProgram)) return kUsageError;
   if (!o.phases.empty() && o.model.empty()) {
     std::fprintf(stderr, "%s: --phases needs --model FILE\n", kProgram);
     return kUsageError;
@@ -208,8 +210,10 @@ struct Entry {
   double dt = 0;
 };
 
-// Reads one file's selected traces (records included).
-bool read_traces(const Options& o, const std::string& file, std::vector<seisdata::Trace>& traces, bool quiet) {
+// Reads one file's selected traces (records included), processed as the
+// input options say.
+bool read_traces(const traceinput::Options& input, const std::string& file, std::vector<seisdata::Trace>& traces,
+                 bool quiet) {
   std::string error;
   std::vector<std::uint8_t> head;
   std::vector<std::string> notes;
@@ -223,23 +227,20 @@ bool read_traces(const Options& o, const std::string& file, std::vector<seisdata
     if (ok) {
       std::vector<seisdata::Trace> one;
       one.push_back(std::move(t));
-      for (seisdata::Trace& kept : seisdata::select_traces(std::move(one), o.input.patterns))
+      for (seisdata::Trace& kept : seisdata::select_traces(std::move(one), input.patterns))
         traces.push_back(std::move(kept));
+      ok = traceinput::process(input, traces, error);
     } else {
       error = file + ": neither SAC, miniSEED nor a record: " + error;
     }
   } else {
     head.clear();
-    ok = traceinput::read_file(file, o.input, traces, notes, error);
+    ok = traceinput::read_file(file, input, traces, notes, error);
   }
   if (!quiet)
     for (const std::string& n : notes) std::fprintf(stderr, "%s: %s\n", kProgram, n.c_str());
   if (!ok) std::fprintf(stderr, "%s: %s\n", kProgram, error.c_str());
   return ok;
-}
-
-std::string trace_label(const seisdata::Trace& t, section::Labels labels) {
-  return labels == section::Labels::id ? t.id() : labels == section::Labels::station ? t.station : "";
 }
 
 // Everything known before drawing: the traces kept, the event, the layout.
@@ -249,14 +250,16 @@ struct Survey {
   section::Layout layout;
 };
 
-// Reads every file once: places each trace, checks that all are of one
-// event, and works out the layout.
+// Reads every file once, unprocessed: places each trace and checks that
+// all are of one event.
 bool survey(const Options& o, const std::vector<section::Station>* stations, Survey& s) {
   bool first = true;
   std::string first_id;
+  traceinput::Options unprocessed = o.input;
+  unprocessed.processing = processing::Spec{};
   for (std::size_t f = 0; f < o.files.size(); ++f) {
     std::vector<seisdata::Trace> traces;
-    if (!read_traces(o, o.files[f], traces, false)) return false;
+    if (!read_traces(unprocessed, o.files[f], traces, false)) return false;
     for (std::size_t i = 0; i < traces.size(); ++i) {
       const seisdata::Trace& t = traces[i];
       if (!t.note.empty()) std::fprintf(stderr, "%s: %s: %s: %s\n", kProgram, t.source.c_str(), t.id().c_str(), t.note.c_str());
@@ -279,7 +282,7 @@ bool survey(const Options& o, const std::vector<section::Station>* stations, Sur
       Entry e;
       e.file = f;
       e.index = i;
-      e.label = trace_label(t, o.labels);
+      e.label = section::trace_label(t, o.labels);
       e.distance = section::axis_distance(s.layout, where.distance_deg);
       e.start_s = static_cast<double>(t.start_us - where.origin_us) / 1e6;
       e.count = t.samples.size();
@@ -366,28 +369,25 @@ bool lay_out(const Options& o, Survey& s) {
   return true;
 }
 
-// Reads the files again, trace by trace, and cuts and reduces each kept
-// trace to its curve; the samples are dropped file by file.
-bool make_curves(const Options& o, const Survey& s, std::vector<section::Curve>& curves) {
-  std::vector<const Entry*> by_file;
-  for (const Entry& e : s.entries) by_file.push_back(&e);
-  for (std::size_t k = 0; k < by_file.size();) {
-    const std::size_t file = by_file[k]->file;
+// Reads the files again, processed, and hands each kept trace cut to the
+// window to `use` (its entry and window); the samples are dropped file by
+// file, so memory holds one file's traces at a time.
+template <typename Use>
+bool each_window(const Options& o, const Survey& s, Use use) {
+  section::Window w;
+  for (std::size_t k = 0; k < s.entries.size();) {
+    const std::size_t file = s.entries[k].file;
     std::vector<seisdata::Trace> traces;
-    if (!read_traces(o, o.files[file], traces, true)) return false;
-    for (; k < by_file.size() && by_file[k]->file == file; ++k) {
-      const Entry& e = *by_file[k];
-      section::Curve c;
-      c.label = e.label;
-      if (e.index >= traces.size() || !section::make_curve(s.layout, traces[e.index], e.start_s, e.distance, c)) {
+    if (!read_traces(o.input, o.files[file], traces, true)) return false;
+    for (; k < s.entries.size() && s.entries[k].file == file; ++k) {
+      const Entry& e = s.entries[k];
+      if (e.index >= traces.size() || !section::cut_to_window(s.layout, traces[e.index], e.start_s, e.distance, w)) {
         std::fprintf(stderr, "%s: %s changed while it was read\n", kProgram, o.files[file].c_str());
         return false;
       }
-      curves.push_back(std::move(c));
+      if (!use(e, w)) return false;
     }
   }
-  std::stable_sort(curves.begin(), curves.end(),
-                   [](const section::Curve& a, const section::Curve& b) { return a.distance < b.distance; });
   return true;
 }
 
@@ -417,16 +417,19 @@ bool predict(const Options& o, const Survey& s, std::vector<PhasePoints>& curves
   return true;
 }
 
-bool draw(const Options& o, const Survey& s, const std::vector<section::Curve>& curves,
-          const std::vector<PhasePoints>& phases) {
+bool draw(const Options& o, const Survey& s, float global_peak, const std::vector<PhasePoints>& phases) {
   section::Drawing drawing(s.layout);
   if (!drawing.frame()) return false;
-  float global = 0;
-  for (const section::Curve& c : curves) global = std::max(global, c.peak);
-  for (const section::Curve& c : curves) {
-    const float peak = o.norm == section::Norm::global ? global : c.peak;
-    if (!drawing.trace(c, peak > 0 ? peak : 1.0f)) return false;
-  }
+  const bool drawn = each_window(o, s, [&](const Entry& e, const section::Window& w) {
+    const float peak = o.norm == section::Norm::global ? global_peak : w.peak;
+    return drawing.trace(w, e.distance, peak > 0 ? peak : 1.0f);
+  });
+  if (!drawn) return false;
+  std::vector<std::pair<double, std::string>> labels;
+  for (const Entry& e : s.entries) labels.emplace_back(e.distance, e.label);
+  std::stable_sort(labels.begin(), labels.end(),
+                   [](const auto& a, const auto& b) { return a.first < b.first; });
+  if (!drawing.labels(labels)) return false;
   for (std::size_t k = 0; k < phases.size(); ++k)
     if (!drawing.phase(o.phases[k], phases[k])) return false;
   return true;
@@ -448,8 +451,15 @@ int main(int argc, char** argv) {
   s.layout.km = o.km;
   if (!survey(o, o.stations.empty() ? nullptr : &stations, s) || !lay_out(o, s)) return EXIT_FAILURE;
   std::vector<PhasePoints> phases;
-  std::vector<section::Curve> curves;
-  if (!predict(o, s, phases) || !make_curves(o, s, curves)) return EXIT_FAILURE;
+  if (!predict(o, s, phases)) return EXIT_FAILURE;
+  // The largest amplitude of all, for --norm global, from a pass of its own.
+  float global_peak = 0;
+  if (o.norm == section::Norm::global &&
+      !each_window(o, s, [&](const Entry&, const section::Window& w) {
+        global_peak = std::max(global_peak, w.peak);
+        return true;
+      }))
+    return EXIT_FAILURE;
 
   // Nothing is kept when the drawing fails: no picture, no plot file.
   auto fail = [&](const std::string& why) {
@@ -459,7 +469,7 @@ int main(int argc, char** argv) {
   };
   figure::PlotFile plot;
   if (!plot.open(o.figure.plotfile, error)) return fail(error);
-  if (!draw(o, s, curves, phases)) return fail("");  // the library has said why
+  if (!draw(o, s, global_peak, phases)) return fail("");  // the library has said why
   std::vector<std::uint8_t> bytes;
   if (!plot.bytes(bytes, error) || !figure::render(bytes, o.figure, error)) return fail(error);
   return EXIT_SUCCESS;

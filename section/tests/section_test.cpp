@@ -82,6 +82,7 @@ seisdata::Trace trace(const std::string& net, const std::string& sta, const std:
   t.location = loc;
   t.channel = cha;
   t.source = "t.sac";
+  t.format = "SAC little-endian";
   return t;
 }
 
@@ -209,47 +210,42 @@ TEST(Place, SameEventAtTheTolerances) {
   EXPECT_TRUE(section::same_event(a, unknown_position));
 }
 
-TEST(Curve, WindowReductionAndColumnExtremes) {
-  // 1000 samples at 100 Hz in a 20 s window 2100 plot units wide: about a
-  // sample a column, every one of them kept.
+TEST(Window, EdgesIncludedAndReductionExact) {
+  // 1000 samples at 100 Hz starting 2 s after the origin, at 40 degrees.
   seisdata::Trace t = trace("XX", "A", "00", "BHZ");
   t.rate = 100;
   t.dt = 0.01f;
-  for (int i = 0; i < 1000; ++i) t.samples.push_back(i == 500 ? 9.0f : i == 501 ? -7.0f : 0.0f);
-  for (const std::optional<double> reduce : {std::optional<double>(), std::optional<double>(8.0)}) {
+  for (int i = 0; i < 1000; ++i) t.samples.push_back(i == 500 ? 9.0f : i == 501 ? -10.0f : 0.5f);
+  struct Case {
+    std::optional<double> reduce;
+    double t0, t1;
+    std::size_t first, count;  // samples kept; count 0: refused
+  };
+  const Case cases[] = {
+      {std::nullopt, 0, 100, 0, 1000},
+      {std::nullopt, 7, 7.5, 500, 51},         // both edges on samples: kept
+      {std::nullopt, 7.005, 7.015, 501, 1},
+      {8.0, 2 - 5.0, 7 - 5.0, 0, 501},         // 40 / 8 = 5 s earlier
+      {std::nullopt, 11.995, 20, 0, 0},        // after the last sample
+      {std::nullopt, 0, 1.995, 0, 0},          // before the first
+  };
+  for (const Case& c : cases) {
     Layout l;
-    l.reduce = reduce;
-    l.t0 = reduce ? -5.0 : 0.0;
-    l.t1 = l.t0 + 20;
-    section::Curve c;
-    const double start = 2.0, distance = 40;
-    ASSERT_TRUE(section::make_curve(l, t, start, distance, c));
-    EXPECT_EQ(c.peak, 9.0f);
-    const double shift = start - (reduce ? distance / *reduce : 0.0);
-    EXPECT_EQ(c.time.front(), static_cast<float>(shift));
-    EXPECT_EQ(c.time.back(), static_cast<float>(shift + 999 * 0.01));
-    const auto spike = std::find(c.amplitude.begin(), c.amplitude.end(), 9.0f) - c.amplitude.begin();
-    EXPECT_EQ(c.time[static_cast<std::size_t>(spike)], static_cast<float>(shift + 500 * 0.01));
-    EXPECT_EQ(c.amplitude[static_cast<std::size_t>(spike) + 1], -7.0f);
+    l.reduce = c.reduce;
+    l.t0 = c.t0;
+    l.t1 = c.t1;
+    section::Window w;
+    const bool ok = section::cut_to_window(l, t, 2.0, 40, w);
+    ASSERT_EQ(ok, c.count > 0) << c.t0;
+    if (!ok) continue;
+    ASSERT_EQ(w.time.size(), c.count) << c.t0;
+    const double shift = 2.0 - (c.reduce ? 40 / *c.reduce : 0.0);
+    for (std::size_t k = 0; k < c.count; ++k) {
+      EXPECT_EQ(w.time[k], static_cast<float>(shift + static_cast<double>(c.first + k) * 0.01)) << k;
+      EXPECT_EQ(w.amplitude[k], t.samples[c.first + k]);
+    }
+    EXPECT_EQ(w.peak, c.first <= 501 && c.first + c.count > 501 ? 10.0f : c.first <= 500 && c.first + c.count > 500 ? 9.0f : 0.5f);
   }
-
-  // Many samples a column: at most four points each, the extremes kept.
-  t.samples.assign(100000, 0.0f);
-  t.samples[12345] = 5;
-  t.samples[54321] = -6;
-  Layout l;
-  l.t0 = 0;
-  l.t1 = 1000;
-  section::Curve c;
-  ASSERT_TRUE(section::make_curve(l, t, 0, 10, c));
-  EXPECT_LE(c.time.size(), 4u * 2100);
-  EXPECT_EQ(*std::max_element(c.amplitude.begin(), c.amplitude.end()), 5.0f);
-  EXPECT_EQ(*std::min_element(c.amplitude.begin(), c.amplitude.end()), -6.0f);
-
-  // A window that misses the trace.
-  l.t0 = 1000.5;
-  l.t1 = 2000;
-  EXPECT_FALSE(section::make_curve(l, t, 0, 10, c));
 }
 
 TEST(Phases, PointsAreTheLibrarysTimes) {

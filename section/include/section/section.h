@@ -143,22 +143,18 @@ double axis_distance(const Layout& layout, double distance_deg);
 // 0 without reduction.
 double reduction_s(const Layout& layout, double d);
 
-// A trace cut to the window and reduced for drawing: per plot-unit column
-// of the frame, the first, lowest, highest and last sample (in their
-// order), at their plotted times.
-struct Curve {
-  std::string label;           // the label at its end (may be empty)
-  double distance = 0;         // axis distance
-  std::vector<float> time;     // plotted times, s
+// The samples of a trace inside the window, at their plotted times.
+struct Window {
+  std::vector<float> time;       // plotted times, s
   std::vector<float> amplitude;
-  float peak = 0;              // largest |amplitude| in the window
+  float peak = 0;                // largest |amplitude|
 };
 
-// Cuts `trace` (time after origin of its first sample: `start_s`) to the
-// window and reduces it to a Curve.  False when no sample lies in the
-// window.
-bool make_curve(const Layout& layout, const seisdata::Trace& trace, double start_s, double distance,
-                Curve& curve);
+// Cuts `trace` (time after origin of its first sample: `start_s`) at axis
+// distance `distance` to the window: the samples whose plotted time
+// start_s + i / rate - reduction lies in [t0, t1].  False when none does.
+bool cut_to_window(const Layout& layout, const seisdata::Trace& trace, double start_s, double distance,
+                   Window& window);
 
 // The plotted time span [first, last] of a trace of `count` samples at
 // `dt` starting `start_s` after the origin, at axis distance `d`.
@@ -178,6 +174,9 @@ bool phase_points(const traveltime::Model& model, const std::string& phase, doub
 
 // ---- Drawing (the plot file must be named before the first call) ----
 
+// The traces' labels: the station code, the whole identifier, or none.
+std::string trace_label(const seisdata::Trace& trace, Labels labels);
+
 class Drawing {
  public:
   explicit Drawing(const Layout& layout);
@@ -186,9 +185,17 @@ class Drawing {
   // False when the library refuses (it has said why).
   bool frame();
 
-  // One trace at its distance, its amplitudes divided by `norm` (> 0)
-  // times the layout's scale, with its label at the right end.
-  bool trace(const Curve& curve, float norm);
+  // One trace at its axis distance, its amplitudes divided by `norm` (> 0)
+  // times the layout's scale; reduced per plot column
+  // (figure::reduce_columns) before it goes to the plot file, so the file
+  // holds at most four points per plot unit of width and the extremes of
+  // every column.
+  bool trace(const Window& window, double distance, float norm);
+
+  // The trace labels right of the frame, each centred on its distance; a
+  // label that would overlap the one below it is left out.  `labels` holds
+  // (axis distance, text), sorted by distance.
+  bool labels(const std::vector<std::pair<double, std::string>>& labels);
 
   // A phase curve: points of (axis distance, plotted time), broken where a
   // point is missing (nullopt); labelled with `name` right of the curve, as
@@ -198,7 +205,7 @@ class Drawing {
  private:
   bool add_curve(const std::vector<float>& x, const std::vector<float>& y, float thickness, bool dashed);
   bool label(float x, float y, const std::string& text, int size);
-  bool fill(const Curve& curve, float base, float k);
+  bool fill(const std::vector<float>& x, const std::vector<float>& y, float base);
 
   struct Box {
     double x0, y0, x1, y1;  // plot units from the frame's lower left corner
@@ -207,8 +214,6 @@ class Drawing {
   Layout layout_;
   float para_[22] = {};
   std::vector<Box> phase_labels_;
-  float label_top_ = 0;   // plot y of the top of the last trace label
-  bool any_label_ = false;
 };
 
 }  // namespace section
