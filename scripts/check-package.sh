@@ -17,7 +17,7 @@ fail() { echo "check-package: $*" >&2; exit 1; }
 dpkg-deb -c "$deb" | awk '{print $6}' | sed -e 's|^\./|/|' -e 's|zarvoTargets-[a-z]*\.cmake|zarvoTargets-BUILDTYPE.cmake|' \
   | grep -v '/$' | sort >"$work/files"
 {
-  for p in hershey2font layergen mod2nd modplot pltdump pltrender seis2rec seisfig tracel; do
+  for p in hershey2font layergen mod2nd modplot pltdump pltrender seis2rec seisfig seissection tracel; do
     echo "/usr/bin/$p"
     echo "/usr/share/man/man1/$p.1"
   done

@@ -17,6 +17,7 @@ constexpr int kPhaseLabelSize = 6;     // phase names
 constexpr int kFontHeight = 10;        // font 0's height in its own units
 constexpr double kCapHeight = 0.6;     // capitals, in font heights
 constexpr double kLabelGapInch = 0.06; // between a trace's end and its label
+constexpr double kPhaseLabelLiftInch = 0.15;  // phase names at least this far above the frame's bottom
 constexpr float kPhaseThickness = 1;   // phase curves, pen thickness
 constexpr float kPhaseDash = 0.6f;     // dash and gap, in 20 plot units
 constexpr float kPhaseGap = 0.4f;
@@ -65,11 +66,39 @@ bool cut_to_window(const Layout& layout, const seisdata::Trace& trace, double st
   window.amplitude.clear();
   window.peak = 0;
   if (!(first <= last)) return false;
-  for (std::size_t i = static_cast<std::size_t>(first); i <= static_cast<std::size_t>(last); ++i) {
-    window.time.push_back(static_cast<float>(shift + static_cast<double>(i) * dt));
-    window.amplitude.push_back(trace.samples[i]);
-    window.peak = std::max(window.peak, std::fabs(trace.samples[i]));
+
+  const std::vector<float>& v = trace.samples;
+  const float t0 = static_cast<float>(layout.t0), sx = x_scale(layout);
+  auto time_of = [&](std::size_t i) { return static_cast<float>(shift + static_cast<double>(i) * dt); };
+  auto emit = [&](std::size_t i) {
+    window.time.push_back(time_of(i));
+    window.amplitude.push_back(v[i]);
+  };
+  // The column's first, lowest, highest and last sample, each once, in order.
+  std::size_t lead = 0, low = 0, high = 0, tail = 0;
+  auto flush = [&] {
+    emit(lead);
+    const std::size_t a = std::min(low, high), b = std::max(low, high);
+    if (a != lead) emit(a);
+    if (b != a && b != lead) emit(b);
+    if (tail != b && tail != lead) emit(tail);
+  };
+  const std::size_t begin = static_cast<std::size_t>(first), end = static_cast<std::size_t>(last) + 1;
+  long col = column(time_of(begin), t0, sx);
+  lead = low = high = tail = begin;
+  for (std::size_t i = begin; i < end; ++i) {
+    window.peak = std::max(window.peak, std::fabs(v[i]));
+    const long c = column(time_of(i), t0, sx);
+    if (c != col) {
+      flush();
+      col = c;
+      lead = low = high = i;
+    }
+    if (v[i] < v[low]) low = i;
+    if (v[i] > v[high]) high = i;
+    tail = i;
   }
+  flush();
   return true;
 }
 
@@ -130,7 +159,8 @@ bool Drawing::label(float x, float y, const std::string& text, int size) {
 bool Drawing::trace(const Window& window, double distance, float norm) {
   const float base = static_cast<float>(distance);
   const float k = static_cast<float>(layout_.scale) / norm;
-  std::vector<float> y(window.amplitude.size());
+  std::vector<float>& y = scaled_;
+  y.resize(window.amplitude.size());
   for (std::size_t i = 0; i < y.size(); ++i) y[i] = base + window.amplitude[i] * k;
   const figure::Curve reduced = figure::reduce_columns(y.size(), window.time.data(), y.data(), para_);
   if (!add_curve(reduced.x, reduced.y, 0, false)) return false;
@@ -231,9 +261,10 @@ bool Drawing::phase(const std::string& name,
   for (std::size_t i = 0; i < drawn.size() && !found; ++i) {
     const double px = (drawn[i].second - layout_.t0) / sx + gap, py = (drawn[i].first - layout_.d0) / sy + gap;
     chosen = Box{px, py, px + width, py + height};
-    found = px + width <= right && py + height <= top &&
+    found = py >= kPhaseLabelLiftInch * kPlotUnitsPerInch && px + width <= right && py + height <= top &&
             std::none_of(phase_labels_.begin(), phase_labels_.end(), [&](const Box& b) {
-              return chosen.x0 < b.x1 && b.x0 < chosen.x1 && chosen.y0 < b.y1 && b.y0 < chosen.y1;
+              return chosen.x0 < b.x1 + gap && b.x0 < chosen.x1 + gap && chosen.y0 < b.y1 + gap &&
+                     b.y0 < chosen.y1 + gap;
             });
   }
   if (!found) {

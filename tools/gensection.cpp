@@ -6,7 +6,7 @@
 // N stations on the equator at distances D0 to D1 degrees (evenly spaced)
 // from an event at 0 N, 0 E, origin 2024-01-01T00:00:00 UTC, each a trace of
 // SAMPLES samples at 20 per second starting at the origin: a little
-// deterministic noise, and with --model a pulse (a Ricker wavelet of 0.2 Hz)
+// deterministic noise, and with --model a pulse (a Ricker wavelet of 0.1 Hz)
 // at every arrival of every phase the travel-time library predicts.  The
 // files DIR/SY.Snnn.sac carry the event (evla, evlo, evdp, o) and the
 // station (stla, stlo) in their headers, not gcarc.
@@ -25,7 +25,7 @@ namespace {
 constexpr std::size_t kHeaderWords = 158;  // 632 bytes
 constexpr std::int32_t kUndefined = -12345;
 constexpr float kDelta = 0.05f;
-constexpr double kPeakHz = 0.2;
+constexpr double kPeakHz = 0.1;
 
 void put_code(std::vector<std::uint32_t>& header, std::size_t byte, const std::string& code) {
   char field[8];

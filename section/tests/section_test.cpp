@@ -211,7 +211,9 @@ TEST(Place, SameEventAtTheTolerances) {
 }
 
 TEST(Window, EdgesIncludedAndReductionExact) {
-  // 1000 samples at 100 Hz starting 2 s after the origin, at 40 degrees.
+  // 1000 samples at 100 Hz starting 2 s after the origin, at 40 degrees; in
+  // windows of up to 21 s a plot column (1/2100 of the window) is narrower
+  // than a sample interval, so every sample is kept.
   seisdata::Trace t = trace("XX", "A", "00", "BHZ");
   t.rate = 100;
   t.dt = 0.01f;
@@ -222,7 +224,7 @@ TEST(Window, EdgesIncludedAndReductionExact) {
     std::size_t first, count;  // samples kept; count 0: refused
   };
   const Case cases[] = {
-      {std::nullopt, 0, 100, 0, 1000},
+      {std::nullopt, 0, 20, 0, 1000},
       {std::nullopt, 7, 7.5, 500, 51},         // both edges on samples: kept
       {std::nullopt, 7.005, 7.015, 501, 1},
       {8.0, 2 - 5.0, 7 - 5.0, 0, 501},         // 40 / 8 = 5 s earlier
@@ -245,6 +247,32 @@ TEST(Window, EdgesIncludedAndReductionExact) {
       EXPECT_EQ(w.amplitude[k], t.samples[c.first + k]);
     }
     EXPECT_EQ(w.peak, c.first <= 501 && c.first + c.count > 501 ? 10.0f : c.first <= 500 && c.first + c.count > 500 ? 9.0f : 0.5f);
+  }
+}
+
+TEST(Window, ColumnsKeepFirstLowestHighestLast) {
+  // 100,000 samples over 1000 s, 2100 columns: about 48 samples a column.
+  seisdata::Trace t = trace("XX", "A", "00", "BHZ");
+  t.rate = 100;
+  t.dt = 0.01f;
+  t.samples.assign(100000, 0.0f);
+  for (std::size_t i = 0; i < t.samples.size(); ++i) t.samples[i] = static_cast<float>(i % 7) * 0.001f;
+  t.samples[12345] = 5;
+  t.samples[54321] = -6;
+  Layout l;
+  l.t1 = 1000;
+  section::Window w;
+  ASSERT_TRUE(section::cut_to_window(l, t, 0, 10, w));
+  EXPECT_LE(w.time.size(), 4u * 2101);
+  EXPECT_GE(w.time.size(), 3u * 2100);
+  EXPECT_EQ(w.time.front(), 0.0f);
+  EXPECT_EQ(w.time.back(), static_cast<float>(99999 * 0.01));
+  EXPECT_TRUE(std::is_sorted(w.time.begin(), w.time.end()));
+  EXPECT_EQ(w.peak, 6.0f);
+  for (const float extreme : {5.0f, -6.0f}) {
+    const auto at = std::find(w.amplitude.begin(), w.amplitude.end(), extreme) - w.amplitude.begin();
+    ASSERT_LT(static_cast<std::size_t>(at), w.amplitude.size()) << extreme;
+    EXPECT_EQ(w.time[static_cast<std::size_t>(at)], static_cast<float>((extreme > 0 ? 12345 : 54321) * 0.01));
   }
 }
 

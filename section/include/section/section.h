@@ -143,16 +143,21 @@ double axis_distance(const Layout& layout, double distance_deg);
 // 0 without reduction.
 double reduction_s(const Layout& layout, double d);
 
-// The samples of a trace inside the window, at their plotted times.
+// The samples of a trace inside the window, at their plotted times,
+// gathered per plot column of the frame (1/300 inch) as they are read: the
+// first, lowest, highest and last sample of each column, in their order.
+// A trace of any length so costs at most four points a column, and no
+// column loses its extremes.
 struct Window {
   std::vector<float> time;       // plotted times, s
   std::vector<float> amplitude;
-  float peak = 0;                // largest |amplitude|
+  float peak = 0;                // largest |amplitude| of all the window's samples
 };
 
 // Cuts `trace` (time after origin of its first sample: `start_s`) at axis
 // distance `distance` to the window: the samples whose plotted time
-// start_s + i / rate - reduction lies in [t0, t1].  False when none does.
+// start_s + i / rate - reduction lies in [t0, t1], gathered per column.
+// False when none does.
 bool cut_to_window(const Layout& layout, const seisdata::Trace& trace, double start_s, double distance,
                    Window& window);
 
@@ -186,10 +191,10 @@ class Drawing {
   bool frame();
 
   // One trace at its axis distance, its amplitudes divided by `norm` (> 0)
-  // times the layout's scale; reduced per plot column
-  // (figure::reduce_columns) before it goes to the plot file, so the file
-  // holds at most four points per plot unit of width and the extremes of
-  // every column.
+  // times the layout's scale, reduced in plot coordinates as every figure
+  // reduces its curves (figure::reduce_columns) before it goes to the plot
+  // file: at most four points per plot unit of width, the extremes of
+  // every column kept.
   bool trace(const Window& window, double distance, float norm);
 
   // The trace labels right of the frame, each centred on its distance; a
@@ -214,6 +219,7 @@ class Drawing {
   Layout layout_;
   float para_[22] = {};
   std::vector<Box> phase_labels_;
+  std::vector<float> scaled_;  // a trace's points in distance units, kept from trace to trace
 };
 
 }  // namespace section
