@@ -110,10 +110,11 @@ PageFrame frame_for(const Box& bounds, const RenderOptions& o) {
 constexpr int kChunkSegments = 200;
 
 // Lines (runs of draws) on raster pages are scan-converted with cairo's
-// fast antialiasing (4 x 4 samples a pixel, 17 grey levels): for one-pixel
-// lines it looks the same as the default and takes half the time.  Text,
-// areas and circles keep the default.
-constexpr cairo_antialias_t kLineAntialias = CAIRO_ANTIALIAS_FAST;
+// default antialiasing, as everything else.  Its fast antialiasing (4 x 4
+// samples a pixel) writes past the end of one of its buffers on some long
+// curves in cairo 1.16 (a day plot of 96 dense lines corrupts the heap), so
+// it is not used.
+constexpr cairo_antialias_t kLineAntialias = CAIRO_ANTIALIAS_DEFAULT;
 
 class ChunkedStroker {
  public:
