@@ -7,6 +7,7 @@
 #include <cstdint>
 #include <cstdio>
 #include <cstdlib>
+#include <fstream>
 #include <string>
 #include <unistd.h>
 #include <vector>
@@ -210,18 +211,27 @@ struct Entry {
   double dt = 0;
 };
 
+// What a file's first bytes say it is; a file that cannot be read counts
+// as SAC or miniSEED, whose reader then says why.
+seisdata::FileKind file_kind(const std::string& file) {
+  constexpr std::size_t kHead = 8192;  // a miniSEED record header or a SAC header, and more
+  std::ifstream in(file, std::ios::binary);
+  if (!in) return seisdata::FileKind::sac;
+  std::vector<std::uint8_t> head(kHead);
+  in.read(reinterpret_cast<char*>(head.data()), static_cast<std::streamsize>(head.size()));
+  head.resize(static_cast<std::size_t>(in.gcount()));
+  if (head.empty()) return seisdata::FileKind::sac;
+  return seisdata::detect_kind(head.data(), head.size());
+}
+
 // Reads one file's selected traces (records included), processed as the
 // input options say.
 bool read_traces(const traceinput::Options& input, const std::string& file, std::vector<seisdata::Trace>& traces,
                  bool quiet) {
   std::string error;
-  std::vector<std::uint8_t> head;
   std::vector<std::string> notes;
   bool ok = false;
-  if (!seisdata::read_bytes(file, head, error)) {
-    ok = false;
-  } else if (seisdata::detect_kind(head.data(), head.size()) == seisdata::FileKind::other) {
-    head.clear();
+  if (file_kind(file) == seisdata::FileKind::other) {
     seisdata::Trace t;
     ok = section::read_record_trace(file, t, error);
     if (ok) {
@@ -234,7 +244,6 @@ bool read_traces(const traceinput::Options& input, const std::string& file, std:
       error = file + ": neither SAC, miniSEED nor a record: " + error;
     }
   } else {
-    head.clear();
     ok = traceinput::read_file(file, input, traces, notes, error);
   }
   if (!quiet)
