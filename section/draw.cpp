@@ -68,37 +68,33 @@ bool cut_to_window(const Layout& layout, const seisdata::Trace& trace, double st
   if (!(first <= last)) return false;
 
   const std::vector<float>& v = trace.samples;
-  const float t0 = static_cast<float>(layout.t0), sx = x_scale(layout);
-  auto time_of = [&](std::size_t i) { return static_cast<float>(shift + static_cast<double>(i) * dt); };
   auto emit = [&](std::size_t i) {
-    window.time.push_back(time_of(i));
+    window.time.push_back(static_cast<float>(shift + static_cast<double>(i) * dt));
     window.amplitude.push_back(v[i]);
   };
-  // The column's first, lowest, highest and last sample, each once, in order.
-  std::size_t lead = 0, low = 0, high = 0, tail = 0;
-  auto flush = [&] {
-    emit(lead);
-    const std::size_t a = std::min(low, high), b = std::max(low, high);
-    if (a != lead) emit(a);
-    if (b != a && b != lead) emit(b);
-    if (tail != b && tail != lead) emit(tail);
-  };
-  const std::size_t begin = static_cast<std::size_t>(first), end = static_cast<std::size_t>(last) + 1;
-  long col = column(time_of(begin), t0, sx);
-  lead = low = high = tail = begin;
-  for (std::size_t i = begin; i < end; ++i) {
-    window.peak = std::max(window.peak, std::fabs(v[i]));
-    const long c = column(time_of(i), t0, sx);
-    if (c != col) {
-      flush();
-      col = c;
-      lead = low = high = i;
+  // Column by column: the samples [i, next) whose times fall in column c
+  // (its left edge at t0 + c * sx), their first, lowest, highest and last,
+  // each once, in order.  A sample on an edge that rounding puts on the
+  // other side is the first or last of its group, and kept.
+  const double t0 = layout.t0, sx = x_scale(layout);
+  const std::size_t end = static_cast<std::size_t>(last) + 1;
+  for (std::size_t i = static_cast<std::size_t>(first); i < end;) {
+    const double c = std::floor((shift + static_cast<double>(i) * dt - t0) / sx);
+    const double edge = std::ceil((t0 + (c + 1) * sx - shift) / dt);
+    const std::size_t next = std::min(end, std::max(i + 1, static_cast<std::size_t>(std::max(0.0, edge))));
+    std::size_t low = i, high = i;
+    for (std::size_t k = i + 1; k < next; ++k) {
+      if (v[k] < v[low]) low = k;
+      if (v[k] > v[high]) high = k;
     }
-    if (v[i] < v[low]) low = i;
-    if (v[i] > v[high]) high = i;
-    tail = i;
+    window.peak = std::max({window.peak, std::fabs(v[low]), std::fabs(v[high])});
+    const std::size_t a = std::min(low, high), b = std::max(low, high), tail = next - 1;
+    emit(i);
+    if (a != i) emit(a);
+    if (b != a && b != i) emit(b);
+    if (tail != b && tail != i) emit(tail);
+    i = next;
   }
-  flush();
   return true;
 }
 
