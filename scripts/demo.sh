@@ -76,7 +76,8 @@ if [ -x "$build/seissection/seissection" ]; then
     "$build/seissection/seissection" SY.*.sac --phases "$phases" --model "$top/layergen/prem32.mod" \
       --window 300,1800 --fill positive --plotfile section.plt -o "$out/section.png" &&
     "$build/seissection/seissection" SY.*.sac --phases P,PcP --model "$top/layergen/prem32.mod" \
-      --reduce 0.125 --window 60,320 --title "P and PcP, reduced by 8 s/deg" -o "$out/section-reduced.png")
+      --reduce 0.125 --window 60,320 --norm global --title "P and PcP, reduced by 8 s/deg" \
+      -o "$out/section-reduced.png")
   echo "seissection: $out/section.png (PREM P, PcP, S, ScS, SKS over 36 synthetic traces) and $out/section-reduced.png"
 else
   echo "seissection: not built (needs the renderer); no record section"

@@ -58,14 +58,15 @@ int main(int argc, char** argv) {
   std::vector<std::string> rest;
   for (int i = 1; i < argc; ++i) {
     const std::string a = argv[i];
-    if ((a == "--model" || a == "--phases" || a == "--depth") && i + 1 < argc) {
-      (a == "--model" ? model_path : a == "--phases" ? phases : rest.emplace_back()) = argv[++i];
-      if (a == "--depth") {
-        depth = std::atof(rest.back().c_str());
-        rest.pop_back();
-      }
-    } else {
+    const bool valued = (a == "--model" || a == "--phases" || a == "--depth") && i + 1 < argc;
+    if (!valued) {
       rest.push_back(a);
+    } else if (a == "--model") {
+      model_path = argv[++i];
+    } else if (a == "--phases") {
+      phases = argv[++i];
+    } else {
+      depth = std::atof(argv[++i]);
     }
   }
   double d0 = 0, d1 = 0;
