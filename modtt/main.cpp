@@ -109,7 +109,8 @@ std::optional<int> parse_arguments(int argc, char** argv, Options& o) {
             return EXIT_SUCCESS;
         } else if (a == "--phases") {
             for (const std::string_view phase : split(value, ','))
-                if (!phase.empty()) o.phases.emplace_back(phase);
+                if (!phase.empty() && std::find(o.phases.begin(), o.phases.end(), phase) == o.phases.end())
+                    o.phases.emplace_back(phase);
         } else if (a == "--distances") {
             have_distances = true;
             if (!read_distances(value, o.distances, error)) {

@@ -25,6 +25,12 @@ for model in prem32.mod modout modout2; do
 done
 echo "mod2nd: $out/models/prem32.nd, modout.nd and modout2.nd"
 
+# modtt: travel times through PREM and through modout, whose step 250 km
+# above the core gives the reflections PdP and SdS.
+"$build/modtt/modtt" "$out/layergen/prem32.mod" --phases P,S,PcP,ScS --distances 40:80:20 | tee "$out/modtt-prem.tsv"
+"$build/modtt/modtt" "$out/layergen/modout" --phases P,S,PcP,ScS,PdP,SdS --distances 40:80:20 | tee "$out/modtt-modout.tsv"
+echo "modtt: the tables above in $out/modtt-prem.tsv and $out/modtt-modout.tsv"
+
 # modplot: the lowermost mantle of PREM against modout and modout2, and the
 # whole of PREM (skipped when the renderer is not built).
 if [ -x "$build/modplot/modplot" ]; then
@@ -61,6 +67,15 @@ if [ -x "$build/seisfig/seisfig" ]; then
   echo "seisfig: $mseed drawn to $out/seisfig-demo.png and $out/seisfig-demo.svg"
 else
   echo "seisfig: not built (needs the renderer); no pictures of the miniSEED data"
+fi
+
+# The same data processed: demeaned, tapered and band-passed 0.01-0.1 Hz
+# (periods of 10 to 100 s, the surface waves of the long-period channel),
+# zero-phase; the title says what was applied.
+if [ -x "$build/seisfig/seisfig" ]; then
+  "$build/seisfig/seisfig" "$mseed" --demean --taper 0.05 --bandpass 0.01,0.1 --zerophase \
+    -o "$out/seisfig-bandpass.png"
+  echo "seisfig: $mseed band-passed 0.01-0.1 Hz, drawn to $out/seisfig-bandpass.png"
 fi
 
 # seissection: a record section of 36 synthetic SAC traces from 30 to 100

@@ -9,6 +9,8 @@ packages+=(pkgconf dpkg-dev)
 packages+=(libmseed-dev libmseed-doc mseed2sac sac2mseed gnuplot-nox hyperfine)
 # The matplotlib speed peer of make bench.
 packages+=(python3-matplotlib)
+# man: the library's manual pages rendered in the install test and the package check.
+packages+=(man-db)
 missing=()
 for p in "${packages[@]}"; do
   dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed" || missing+=("$p")

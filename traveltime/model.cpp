@@ -8,17 +8,12 @@
 #include <string_view>
 
 #include "modelfile.h"
+#include "text.h"
 #include "traveltime.h"
 
 namespace traveltime {
 
 namespace {
-
-std::string number(double value) {
-    char buf[64];
-    const std::to_chars_result r = std::to_chars(buf, buf + sizeof buf, value);
-    return std::string(buf, r.ptr);
-}
 
 std::string at_row(const Model& model, std::size_t i) {
     return model.name + ": row " + std::to_string(i + 1) + " (depth " + number(model.depth_km[i]) + " km): ";
@@ -32,6 +27,10 @@ bool check_rows(const Model& m, std::string& error) {
     const std::size_t n = m.depth_km.size();
     if (n < 2 || m.vp_km_s.size() != n || m.vs_km_s.size() != n) {
         error = m.name + ": fewer than two rows";
+        return false;
+    }
+    if (n > kMaxRows) {
+        error = m.name + ": more than " + std::to_string(kMaxRows) + " rows";
         return false;
     }
     if (m.depth_km.front() != 0.0 || m.depth_km.back() != kEarthRadiusKm) {
@@ -112,17 +111,6 @@ bool read_nd(std::istream& in, Model& m, std::string& error) {
     return true;
 }
 
-bool read_fixed_column(const std::string& path, Model& m, std::string& error) {
-    modelfile::Model file;
-    if (!modelfile::loadModel(path, file, error) || !modelfile::checkRows(file, path, error)) return false;
-    for (const layergen::ModelRow& row : file.rows) {
-        m.depth_km.push_back(row.z);
-        m.vp_km_s.push_back(row.vp);
-        m.vs_km_s.push_back(row.vs);
-    }
-    return true;
-}
-
 }  // namespace
 
 bool check_model(Model& m, std::string& error) {
@@ -146,20 +134,30 @@ bool check_model(Model& m, std::string& error) {
     return true;
 }
 
-bool load_model(const std::string& path, Model& model, std::string& error) {
+bool read_model(std::istream& in, const std::string& name, bool nd, Model& model, std::string& error) {
     model = Model{};
-    model.name = path;
-    if (ends_with(path, ".nd")) {
-        std::ifstream in(path);
-        if (!in) {
-            error = "cannot open " + path + ": " + std::strerror(errno);
-            return false;
-        }
+    model.name = name;
+    if (nd) {
         if (!read_nd(in, model, error)) return false;
-    } else if (!read_fixed_column(path, model, error)) {
-        return false;
+    } else {
+        modelfile::Model file;
+        if (!modelfile::readModel(in, name, file, error) || !modelfile::checkRows(file, name, error)) return false;
+        for (const layergen::ModelRow& row : file.rows) {
+            model.depth_km.push_back(row.z);
+            model.vp_km_s.push_back(row.vp);
+            model.vs_km_s.push_back(row.vs);
+        }
     }
     return check_model(model, error);
+}
+
+bool load_model(const std::string& path, Model& model, std::string& error) {
+    std::ifstream in(path, std::ios::binary);
+    if (!in) {
+        error = "cannot open " + path + ": " + std::strerror(errno);
+        return false;
+    }
+    return read_model(in, path, ends_with(path, ".nd"), model, error);
 }
 
 bool default_reflector_depth(const Model& m, bool for_s, double& depth_km, std::string& error) {

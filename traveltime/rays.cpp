@@ -78,6 +78,7 @@ std::optional<Ray> trace(const Path& path, double p) {
             ray.time_s += s.legs * (t_top - t_bot) / s.one_minus_b;
         }
     }
+    if (!std::isfinite(ray.distance_rad) || !std::isfinite(ray.time_s)) return std::nullopt;
     if (!path.turn_from) {
         if (turned) return std::nullopt;
     } else {

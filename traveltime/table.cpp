@@ -1,11 +1,12 @@
 // Phases as ray paths, sampled in ray parameter once; arrivals at a
 // distance found between samples and refined on the exact ray.
 #include <algorithm>
-#include <charconv>
 #include <cmath>
+#include <limits>
 #include <numbers>
 
 #include "rays.h"
+#include "text.h"
 #include "traveltime.h"
 
 namespace traveltime {
@@ -18,13 +19,19 @@ using rays::Wave;
 constexpr double kDegPerRad = 180.0 / std::numbers::pi;
 constexpr double kTwoPi = 2.0 * std::numbers::pi;
 // Samples: every eta at a layer boundary (where a ray starts or stops
-// turning in a layer), just below it, and at least this many evenly.
+// turning in a layer), just below it where eta jumps (a discontinuity,
+// where rays stop passing), and this many evenly.
 constexpr int kEvenSamples = 512;
 constexpr double kBelow = 1.0 - 1e-9;
 // An arrival's distance is refined to this (radians, about 6e-9 degrees);
 // a bracket across a jump of the distance never gets there and is dropped.
 constexpr double kDistanceTolerance = 1e-10;
 constexpr int kMaxRefineSteps = 200;
+// Arrivals of one phase closer than this in time (s) and ray parameter
+// (s/deg) are one: rays near a caustic, and the folds that the rounding of
+// a model's rows makes in thin layers.  Branches that cross keep both.
+constexpr double kSameArrival = 1e-3;
+constexpr double kSameRayParam = 0.05;
 
 enum class Kind { turning, reflected, core_turning, inner_core_turning };
 
@@ -42,22 +49,17 @@ constexpr PhaseInfo kPhases[] = {
     {"PKIKP", Wave::P, Kind::inner_core_turning}, {"SKIKS", Wave::S, Kind::inner_core_turning},
 };
 
-std::string number(double value) {
-    char buf[64];
-    const std::to_chars_result r = std::to_chars(buf, buf + sizeof buf, value);
-    return std::string(buf, r.ptr);
-}
-
 bool is_d_phase(const std::string& name) { return name == "PdP" || name == "SdS"; }
 
-// The highest ray parameter for which a ray leaves the source downward
-// and, above it, reaches the surface.
+// The highest ray parameter for which a ray crosses every layer above
+// those it may turn in: the lowest eta there (for a ray turning below the
+// source, the eta just below it too).
 double p_max_of(const Path& path) {
+    const std::vector<rays::Segment>& segs = path.segments;
+    const std::size_t end = path.turn_from.value_or(segs.size());
     double p = HUGE_VAL;
-    for (const rays::Segment& s : path.segments) {
-        if (s.legs == 1) p = std::min({p, s.eta_top, s.eta_bot});
-        else return std::min(p, s.eta_top);
-    }
+    for (std::size_t i = 0; i < end; ++i) p = std::min({p, segs[i].eta_top, segs[i].eta_bot});
+    if (end < segs.size()) p = std::min(p, segs[end].eta_top);
     return p;
 }
 
@@ -102,13 +104,15 @@ std::vector<Path> paths_of(const Model& m, const PhaseInfo& info, double z_s, do
 std::vector<double> sample_points(const Path& path) {
     std::vector<double> ps{0.0, path.p_max};
     for (int k = 1; k < kEvenSamples; ++k) ps.push_back(path.p_max * k / kEvenSamples);
-    for (const rays::Segment& s : path.segments) {
-        for (const double eta : {s.eta_top, s.eta_bot}) {
-            if (eta < path.p_max && eta > 0.0) {
-                ps.push_back(eta);
-                ps.push_back(eta * kBelow);
-            }
-        }
+    const std::vector<rays::Segment>& segs = path.segments;
+    auto add = [&](double eta, bool jump) {
+        if (!(eta < path.p_max && eta > 0.0)) return;
+        ps.push_back(eta);
+        if (jump) ps.push_back(eta * kBelow);
+    };
+    for (std::size_t i = 0; i < segs.size(); ++i) {
+        add(segs[i].eta_top, i == 0 || segs[i - 1].eta_bot != segs[i].eta_top);
+        add(segs[i].eta_bot, i + 1 == segs.size() || segs[i + 1].eta_top != segs[i].eta_bot);
     }
     ps.push_back(path.p_max * kBelow);
     std::sort(ps.begin(), ps.end());
@@ -167,7 +171,10 @@ const std::vector<std::string>& phase_names() {
     return names;
 }
 
-const std::string& PhaseTable::phase() const { return impl_->phase; }
+const std::string& PhaseTable::phase() const {
+    static const std::string none;
+    return impl_ ? impl_->phase : none;
+}
 
 bool PhaseTable::make(const Model& model, const std::string& phase, double depth_km, PhaseTable& table,
                       std::string& error, std::optional<double> d_depth_km) {
@@ -224,6 +231,10 @@ bool PhaseTable::arrivals(double distance_deg, std::vector<Arrival>& out, std::s
         error = "distance " + number(distance_deg) + " degrees is outside 0 to 180";
         return false;
     }
+    if (!impl_) {
+        error = "travel-time table used before PhaseTable::make";
+        return false;
+    }
     const double delta = distance_deg / kDegPerRad;
     std::vector<Arrival> found;
     auto add = [&](double p, const rays::Ray& ray) {
@@ -231,18 +242,11 @@ bool PhaseTable::arrivals(double distance_deg, std::vector<Arrival>& out, std::s
     };
     for (std::size_t k = 0; k < impl_->paths.size(); ++k) {
         const std::vector<Impl::Sample>& samples = impl_->samples[k];
-        double reach = 0.0;  // the path's largest distance
-        for (const Impl::Sample& s : samples)
-            if (s.ray) reach = std::max(reach, s.ray->distance_rad);
-        // A ray arrives at distance_deg when its distance, modulo a whole
-        // circle, is delta or its complement.
-        std::vector<double> targets;
-        for (double turn = 0.0; turn <= reach + kTwoPi; turn += kTwoPi) {
-            targets.push_back(turn + delta);
-            if (delta != 0.0 && delta != std::numbers::pi) targets.push_back(turn + kTwoPi - delta);
-        }
+        // A ray arrives at distance_deg when its distance is delta or, round
+        // the far side of the earth, a full circle less delta.
+        std::vector<double> targets{delta};
+        if (delta != 0.0 && delta != std::numbers::pi) targets.push_back(kTwoPi - delta);
         for (const double target : targets) {
-            if (target > reach + kDistanceTolerance) continue;
             for (std::size_t i = 0; i < samples.size(); ++i) {
                 const Impl::Sample& b = samples[i];
                 if (!b.ray) continue;
@@ -261,7 +265,14 @@ bool PhaseTable::arrivals(double distance_deg, std::vector<Arrival>& out, std::s
         }
     }
     std::sort(found.begin(), found.end(), [](const Arrival& x, const Arrival& y) { return x.time_s < y.time_s; });
-    out.insert(out.end(), found.begin(), found.end());
+    const std::size_t first = out.size();
+    for (const Arrival& a : found) {
+        bool same = false;
+        for (std::size_t k = first; k < out.size(); ++k)
+            same = same || (a.time_s - out[k].time_s < kSameArrival &&
+                            std::fabs(a.ray_param_s_per_deg - out[k].ray_param_s_per_deg) < kSameRayParam);
+        if (!same) out.push_back(a);
+    }
     return true;
 }
 

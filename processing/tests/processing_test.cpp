@@ -76,6 +76,7 @@ TEST(Processing, SineGainsAtCornersAndInPassAndStopBands) {
       {filter(Band::lowpass, 1, 0, 4, true), 100, 10, 0},     // stop band, 10 Hz
       {filter(Band::lowpass, 1, 0, 1, false), 100, 100, kHalfPower},
       {filter(Band::lowpass, 1, 0, 3, true), 100, 20, 0},
+      {filter(Band::lowpass, 25, 0, 3, false), 100, 4, kHalfPower},  // the real pole at z = 0
       {filter(Band::highpass, 1, 0, 4, false), 100, 100, kHalfPower},
       {filter(Band::highpass, 1, 0, 4, true), 100, 100, 0.5},
       {filter(Band::highpass, 1, 0, 4, false), 100, 10, 0},

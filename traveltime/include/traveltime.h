@@ -16,6 +16,8 @@
 // (an ocean) travels there as a P wave.
 #pragma once
 
+#include <cstddef>
+#include <istream>
 #include <memory>
 #include <optional>
 #include <string>
@@ -35,8 +37,11 @@ struct Model {
     std::optional<double> icb_depth_km;  // inner-core boundary, when the model has an inner core
 };
 
-// Checks the rows and finds the core: depths from 0 to kEarthRadiusKm, never
-// decreasing, at most two rows at one depth; P velocity positive and S
+// Ray tracing takes time in proportion to the square of the rows.
+inline constexpr std::size_t kMaxRows = 10000;
+
+// Checks the rows and finds the core: at most kMaxRows rows, depths from 0
+// to kEarthRadiusKm, never decreasing, at most two rows at one depth; P velocity positive and S
 // velocity not negative.  The core-mantle boundary is the deepest
 // discontinuity where the S velocity drops from a positive value to zero;
 // the inner-core boundary the first one below it where it rises from zero.
@@ -49,6 +54,10 @@ bool check_model(Model& model, std::string& error);
 // "#" comments; the core is found from the velocities all the same), any
 // other our fixed-column layout (prem32.mod, modout, modout2).
 bool load_model(const std::string& path, Model& model, std::string& error);
+
+// Reads a model from `in` as load_model does, a .nd file when `nd`; `name`
+// names it in messages.
+bool read_model(std::istream& in, const std::string& name, bool nd, Model& model, std::string& error);
 
 struct Arrival {
     std::string phase;
@@ -70,23 +79,26 @@ inline constexpr double kMinReflectorJump = 0.01;
 bool default_reflector_depth(const Model& model, bool for_s, double& depth_km, std::string& error);
 
 // The arrivals of one phase from one source depth, for many distances: the
-// ray paths are sampled once on construction, each distance then costs a
-// few ray traces.  Build with make().
+// ray paths are sampled once by make(), each distance then costs a few ray
+// traces.  Copies share the samples; a table is not changed by queries, so
+// threads may query one table at once.
 class PhaseTable {
 public:
     // False with a message for an unknown phase, a source depth outside the
-    // mantle (0 to the core), a reflector depth outside the mantle or above
-    // the source.  `d_depth_km` is the reflector of PdP and SdS (default:
+    // mantle (0 to the core), a reflector depth outside the mantle or not
+    // below the source, PKIKP or SKIKS in a model without an inner core.  `d_depth_km` is the reflector of PdP and SdS (default:
     // default_reflector_depth), ignored for the others.
     static bool make(const Model& model, const std::string& phase, double depth_km, PhaseTable& table,
                      std::string& error, std::optional<double> d_depth_km = std::nullopt);
 
-    // Appends every arrival at `distance_deg` (0 to 180), sorted by time;
-    // none when the phase does not reach there.  False with a message for a
-    // distance outside 0..180.
+    // Appends every arrival at `distance_deg` (0 to 180), sorted by time
+    // (an arrival less than a millisecond after another, with a ray
+    // parameter less than 0.05 s/deg from its, is that one); none when the
+    // phase does not reach there.  False with a message for a
+    // distance outside 0..180, or a table not made.
     bool arrivals(double distance_deg, std::vector<Arrival>& out, std::string& error) const;
 
-    const std::string& phase() const;
+    const std::string& phase() const;  // empty for a table not made
 
     struct Impl;  // the ray paths and their samples
 
@@ -94,10 +106,11 @@ private:
     std::shared_ptr<const Impl> impl_;
 };
 
-// Every arrival of `phase` from a source at `depth_km` at `distance_deg`,
-// sorted by time; none when the phase does not exist there.  False with a
-// message for an unknown phase, a distance outside 0..180, a depth outside
-// the mantle.  For many distances, build a PhaseTable once.
+// Appends every arrival of `phase` from a source at `depth_km` at
+// `distance_deg`, sorted by time; none when the phase does not exist there.
+// False with a message for an unknown phase, a distance outside 0..180, a
+// depth outside the mantle (as PhaseTable::make and arrivals).  For many
+// distances, make a PhaseTable once.
 bool arrivals(const Model& model, const std::string& phase, double depth_km, double distance_deg,
               std::vector<Arrival>& out, std::string& error, std::optional<double> d_depth_km = std::nullopt);
 
