@@ -1,6 +1,7 @@
 // The section's layout and its drawing through the library's entry points.
 #include <algorithm>
 #include <cmath>
+#include <cstdio>
 
 #include <figure/figure.h>
 #include <section/section.h>
@@ -48,6 +49,50 @@ double axis_distance(const Layout& layout, double distance_deg) {
 }
 
 double reduction_s(const Layout& layout, double d) { return layout.reduce ? d / *layout.reduce : 0.0; }
+
+Layout lay_out(const LayoutChoice& choice, const std::vector<Span>& spans, std::vector<std::size_t>& outside) {
+  constexpr double kMargin = 1.5;  // scales of distance beyond the nearest and farthest trace
+  Layout l;
+  l.km = choice.km;
+  l.reduce = choice.reduce;
+  l.fill_positive = choice.fill_positive;
+  l.labels = choice.labels;
+  const auto [near, far] = std::minmax_element(spans.begin(), spans.end(),
+                                               [](const Span& a, const Span& b) { return a.distance < b.distance; });
+  const double range = far->distance - near->distance;
+  l.scale = choice.scale ? *choice.scale
+                         : range > 0 ? range / static_cast<double>(spans.size()) : (l.km ? kKmPerDegree : 1.0);
+  l.d0 = choice.distance ? choice.distance->first : near->distance - kMargin * l.scale;
+  l.d1 = choice.distance ? choice.distance->second : far->distance + kMargin * l.scale;
+  std::vector<std::pair<double, double>> plotted;
+  for (const Span& s : spans) {
+    double a = 0, b = 0;
+    plotted_span(l, s.start_s, s.count, s.dt, s.distance, a, b);
+    plotted.emplace_back(a, b);
+  }
+  if (choice.window) {
+    l.t0 = choice.window->first;
+    l.t1 = choice.window->second;
+  } else {
+    l.t0 = std::min_element(plotted.begin(), plotted.end())->first;
+    l.t1 = std::max_element(plotted.begin(), plotted.end(),
+                            [](const auto& a, const auto& b) { return a.second < b.second; })->second;
+    if (!(l.t1 > l.t0)) l.t1 = l.t0 + 1;  // one sample: a second's window
+  }
+  outside.clear();
+  for (std::size_t i = 0; i < plotted.size(); ++i)
+    if (plotted[i].second < l.t0 || plotted[i].first > l.t1) outside.push_back(i);
+  return l;
+}
+
+std::string default_title(const Placement& event) {
+  const std::string origin = seisdata::iso_time(event.origin_us).substr(0, 22);
+  if (!event.event) return "Origin " + origin;
+  char text[160];
+  std::snprintf(text, sizeof text, "%s  %.2f, %.2f  depth %g km", origin.c_str(), event.event->lat, event.event->lon,
+                event.event->depth_km);
+  return text;
+}
 
 void plotted_span(const Layout& layout, double start_s, std::size_t count, double dt, double d, double& first,
                   double& last) {

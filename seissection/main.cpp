@@ -205,10 +205,7 @@ struct Entry {
   std::size_t file = 0;   // index into Options::files
   std::size_t index = 0;  // the trace's place among the file's selected traces
   std::string label;
-  double distance = 0;    // axis units
-  double start_s = 0;     // first sample after the origin
-  std::size_t count = 0;
-  double dt = 0;
+  section::Span span;
 };
 
 // What a file's first bytes say it is; a file that cannot be read counts
@@ -292,11 +289,11 @@ bool survey(const Options& o, const std::vector<section::Station>* stations, Sur
       e.file = f;
       e.index = i;
       e.label = section::trace_label(t, o.labels);
-      e.distance = section::axis_distance(s.layout, where.distance_deg);
-      e.start_s = static_cast<double>(t.start_us - where.origin_us) / 1e6;
-      e.count = t.samples.size();
-      e.dt = 1.0 / t.rate;
-      if (o.distance && (e.distance < o.distance->first || e.distance > o.distance->second)) continue;
+      e.span.distance = section::axis_distance(s.layout, where.distance_deg);
+      e.span.start_s = static_cast<double>(t.start_us - where.origin_us) / 1e6;
+      e.span.count = t.samples.size();
+      e.span.dt = 1.0 / t.rate;
+      if (o.distance && (e.span.distance < o.distance->first || e.span.distance > o.distance->second)) continue;
       s.entries.push_back(std::move(e));
     }
   }
@@ -312,69 +309,36 @@ bool survey(const Options& o, const std::vector<section::Station>* stations, Sur
   return true;
 }
 
-// Distances, scale and window from the options or the traces kept; traces
-// outside the window are left out with a note.
+// The layout from the options and the traces kept; traces outside the
+// window are left out with a note.
 bool lay_out(const Options& o, Survey& s) {
-  section::Layout& l = s.layout;
-  l.reduce = o.reduce;
-  l.fill_positive = o.fill;
-  l.labels = o.labels;
-  auto [dmin, dmax] = std::minmax_element(s.entries.begin(), s.entries.end(),
-                                          [](const Entry& a, const Entry& b) { return a.distance < b.distance; });
-  const double span = dmax->distance - dmin->distance;
-  const double unit = o.km ? section::kKmPerDegree : 1.0;
-  l.scale = o.scale ? *o.scale : span > 0 ? span / static_cast<double>(s.entries.size()) : unit;
-  if (o.distance) {
-    l.d0 = o.distance->first;
-    l.d1 = o.distance->second;
-  } else {
-    l.d0 = dmin->distance - 1.5 * l.scale;
-    l.d1 = dmax->distance + 1.5 * l.scale;
-  }
-  double first = 0, last = 0;
-  bool any = false;
-  for (const Entry& e : s.entries) {
+  section::LayoutChoice choice;
+  choice.km = o.km;
+  choice.reduce = o.reduce;
+  choice.scale = o.scale;
+  choice.window = o.window;
+  choice.distance = o.distance;
+  choice.fill_positive = o.fill;
+  choice.labels = o.labels;
+  std::vector<section::Span> spans;
+  for (const Entry& e : s.entries) spans.push_back(e.span);
+  std::vector<std::size_t> outside;
+  s.layout = section::lay_out(choice, spans, outside);
+  const section::Layout& l = s.layout;
+  for (std::size_t i : outside) {
+    const Entry& e = s.entries[i];
     double a = 0, b = 0;
-    section::plotted_span(l, e.start_s, e.count, e.dt, e.distance, a, b);
-    first = any ? std::min(first, a) : a;
-    last = any ? std::max(last, b) : b;
-    any = true;
+    section::plotted_span(l, e.span.start_s, e.span.count, e.span.dt, e.span.distance, a, b);
+    std::fprintf(stderr, "%s: %s: its data (%g to %g s) miss the window %g to %g s; left out\n", kProgram,
+                 o.files[e.file].c_str(), a, b, l.t0, l.t1);
   }
-  if (o.window) {
-    l.t0 = o.window->first;
-    l.t1 = o.window->second;
-  } else {
-    l.t0 = first;
-    l.t1 = last > first ? last : first + 1;
-  }
-  std::vector<Entry> kept;
-  for (Entry& e : s.entries) {
-    double a = 0, b = 0;
-    section::plotted_span(l, e.start_s, e.count, e.dt, e.distance, a, b);
-    if (b < l.t0 || a > l.t1) {
-      std::fprintf(stderr, "%s: %s: its data (%g to %g s) miss the window %g to %g s; left out\n", kProgram,
-                   o.files[e.file].c_str(), a, b, l.t0, l.t1);
-      continue;
-    }
-    kept.push_back(std::move(e));
-  }
-  if (kept.empty()) {
+  if (outside.size() == s.entries.size()) {
     std::fprintf(stderr, "%s: no trace has data in the window %g to %g s\n", kProgram, l.t0, l.t1);
     return false;
   }
-  s.entries = std::move(kept);
-  if (o.title) {
-    l.title = *o.title;
-  } else {
-    char text[160];
-    const std::string origin = seisdata::iso_time(s.event.origin_us).substr(0, 22);
-    if (s.event.event)
-      std::snprintf(text, sizeof text, "%s  %.2f, %.2f  depth %g km", origin.c_str(), s.event.event->lat,
-                    s.event.event->lon, s.event.event->depth_km);
-    else
-      std::snprintf(text, sizeof text, "Origin %s", origin.c_str());
-    l.title = text;
-  }
+  for (auto i = outside.rbegin(); i != outside.rend(); ++i)
+    s.entries.erase(s.entries.begin() + static_cast<std::ptrdiff_t>(*i));
+  s.layout.title = o.title ? *o.title : section::default_title(s.event);
   return true;
 }
 
@@ -390,7 +354,8 @@ bool each_window(const Options& o, const Survey& s, Use use) {
     if (!read_traces(o.input, o.files[file], traces, true)) return false;
     for (; k < s.entries.size() && s.entries[k].file == file; ++k) {
       const Entry& e = s.entries[k];
-      if (e.index >= traces.size() || !section::cut_to_window(s.layout, traces[e.index], e.start_s, e.distance, w)) {
+      if (e.index >= traces.size() ||
+          !section::cut_to_window(s.layout, traces[e.index], e.span.start_s, e.span.distance, w)) {
         std::fprintf(stderr, "%s: %s changed while it was read\n", kProgram, o.files[file].c_str());
         return false;
       }
@@ -431,11 +396,11 @@ bool draw(const Options& o, const Survey& s, float global_peak, const std::vecto
   if (!drawing.frame()) return false;
   const bool drawn = each_window(o, s, [&](const Entry& e, const section::Window& w) {
     const float peak = o.norm == section::Norm::global ? global_peak : w.peak;
-    return drawing.trace(w, e.distance, peak > 0 ? peak : 1.0f);
+    return drawing.trace(w, e.span.distance, peak > 0 ? peak : 1.0f);
   });
   if (!drawn) return false;
   std::vector<std::pair<double, std::string>> labels;
-  for (const Entry& e : s.entries) labels.emplace_back(e.distance, e.label);
+  for (const Entry& e : s.entries) labels.emplace_back(e.span.distance, e.label);
   std::stable_sort(labels.begin(), labels.end(),
                    [](const auto& a, const auto& b) { return a.first < b.first; });
   if (!drawing.labels(labels)) return false;
@@ -457,7 +422,7 @@ int main(int argc, char** argv) {
     return EXIT_FAILURE;
   }
   Survey s;
-  s.layout.km = o.km;
+  s.layout.km = o.km;  // for the distances of the survey
   if (!survey(o, o.stations.empty() ? nullptr : &stations, s) || !lay_out(o, s)) return EXIT_FAILURE;
   std::vector<PhasePoints> phases;
   if (!predict(o, s, phases)) return EXIT_FAILURE;

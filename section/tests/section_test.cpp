@@ -276,6 +276,44 @@ TEST(Window, ColumnsKeepFirstLowestHighestLast) {
   }
 }
 
+TEST(Layout, DefaultsAndTracesOutsideTheWindow) {
+  // Three traces at 30, 40 and 60 degrees, 100 samples at 0.1 s from 10,
+  // 20 and 500 s after the origin.
+  const std::vector<section::Span> spans = {{30, 10, 100, 0.1}, {40, 20, 100, 0.1}, {60, 500, 100, 0.1}};
+  struct Case {
+    section::LayoutChoice choice;
+    double scale, d0, d1, t0, t1;
+    std::vector<std::size_t> outside;
+  };
+  section::LayoutChoice reduced;
+  reduced.reduce = 0.1;  // 300, 400 and 600 s earlier
+  section::LayoutChoice given;
+  given.scale = 2;
+  given.window = {{0, 100}};
+  given.distance = {{20, 70}};
+  const Case cases[] = {
+      {{}, 10, 15, 75, 10, 509.9, {}},
+      {reduced, 10, 15, 75, -380, -90.1, {}},
+      {given, 2, 20, 70, 0, 100, {2}},
+  };
+  for (const Case& c : cases) {
+    std::vector<std::size_t> outside;
+    const Layout l = section::lay_out(c.choice, spans, outside);
+    EXPECT_EQ(l.scale, c.scale);
+    EXPECT_EQ(l.d0, c.d0);
+    EXPECT_EQ(l.d1, c.d1);
+    EXPECT_NEAR(l.t0, c.t0, 1e-9);
+    EXPECT_NEAR(l.t1, c.t1, 1e-9);
+    EXPECT_EQ(outside, c.outside);
+  }
+  std::vector<std::size_t> outside;
+  section::LayoutChoice km;
+  km.km = true;
+  const Layout one = section::lay_out(km, {{1000, 0, 1, 0.05}}, outside);
+  EXPECT_EQ(one.scale, section::kKmPerDegree);
+  EXPECT_EQ(one.t1, one.t0 + 1);
+}
+
 TEST(Phases, PointsAreTheLibrarysTimes) {
   traveltime::Model model;
   std::string error;

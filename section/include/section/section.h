@@ -132,6 +132,35 @@ struct Layout {
   std::string title;
 };
 
+// What a layout is made from: the choices given (empty: the default).
+struct LayoutChoice {
+  bool km = false;
+  std::optional<double> reduce, scale;
+  std::optional<std::pair<double, double>> window, distance;
+  bool fill_positive = false;
+  Labels labels = Labels::station;
+};
+
+// Where a trace lies before its samples are read again.
+struct Span {
+  double distance = 0;    // axis units
+  double start_s = 0;     // its first sample after the origin
+  std::size_t count = 0;  // samples
+  double dt = 0;          // s
+};
+
+// The layout of a section of `spans` (at least one): the scale --scale,
+// else the spans' distance range divided by their number (1 degree or
+// kKmPerDegree km for one distance); the distance axis --distance, else
+// the spans' range widened by 1.5 scales on either side; the window
+// --window, else the earliest to the latest plotted sample.  `outside`
+// receives the indices of the spans with no sample in the window.
+Layout lay_out(const LayoutChoice& choice, const std::vector<Span>& spans, std::vector<std::size_t>& outside);
+
+// The default title: the origin time to the hundredth of a second, and
+// the epicentre and depth when known.
+std::string default_title(const Placement& event);
+
 // The frame, inches: tall enough for many traces, narrow enough for a page.
 constexpr float kFrameWidth = 7.0f;
 constexpr float kFrameHeight = 9.0f;
