@@ -135,6 +135,35 @@ bench "modtt, P,S,PcP,ScS,PKP,SKS at 0:180:1 through PREM (target: well under 1 
 bench "modtt, P,S,PcP,ScS,PdP,SdS at 0:180:1 through modout (target: well under 1 s)" \
   "'$build/modtt/modtt' modout --phases P,S,PcP,ScS,PdP,SdS --distances 0:180:1 > /dev/null"
 
+# seissection, a record section of 200 SAC traces of 36,000 samples each
+# (gensection: 30 to 100 degrees, pulses at PREM's P, PcP, S and ScS) to
+# PNG, beside a plain matplotlib script (Debian's python3-matplotlib, Agg)
+# drawing the same traces offset by distance on one axes at the same pixel
+# size.  The two alternate, a few rounds each (matplotlib takes seconds);
+# the ratios of the mean wall and user+system times are the figures.
+echo "== seissection vs matplotlib Agg: 200 traces x 36,000 samples to PNG (aim: >= 10 times faster)"
+mkdir -p "$work/section"
+"$build/tools/gensection" --model "$(dirname "$0")/../layergen/prem32.mod" --phases P,PcP,S,ScS \
+  200 36000 30,100 "$work/section"
+"$build/seissection/seissection" "$work"/section/*.sac -o "$work/section.png"
+read -r width height < <(od -An -tu1 -j16 -N8 "$work/section.png" |
+  awk '{ print $1 * 16777216 + $2 * 65536 + $3 * 256 + $4, $5 * 16777216 + $6 * 65536 + $7 * 256 + $8 }')
+echo "  both draw $width x $height pixels"
+section_cmd=("$build/seissection/seissection" "$work"/section/*.sac -o "$work/section.png")
+mpl_cmd=(/usr/bin/python3 "$(dirname "$0")/../seissection/bench/matplotlib_section.py" "$width" "$height"
+  "$work/mpl.png" "$work"/section/*.sac)
+: >"$work/section-times.txt"
+for ((round = 0; round < ${BENCH_SECTION_ROUNDS:-3}; round++)); do
+  /usr/bin/time -f "seissection %e %U %S" -a -o "$work/section-times.txt" "${section_cmd[@]}"
+  /usr/bin/time -f "matplotlib %e %U %S" -a -o "$work/section-times.txt" "${mpl_cmd[@]}"
+done
+awk '{ wall[$1] += $2; cpu[$1] += $3 + $4; n[$1]++ }
+  END { printf "  seissection %.2f s wall, %.2f s cpu; matplotlib %.2f s wall, %.2f s cpu (means of %d)\n",
+          wall["seissection"] / n["seissection"], cpu["seissection"] / n["seissection"],
+          wall["matplotlib"] / n["matplotlib"], cpu["matplotlib"] / n["matplotlib"], n["seissection"]
+        printf "  seissection %.1f times faster (wall), %.1f times (cpu)\n",
+          wall["matplotlib"] / wall["seissection"], cpu["matplotlib"] / cpu["seissection"] }' "$work/section-times.txt"
+
 # seisday and seisfig against matplotlib (Agg), the same samples at the
 # same pixel size, timed alternately in every round (the machine's load
 # changes meet both alike); the median of the rounds' ratios is the figure.

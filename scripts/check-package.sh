@@ -22,7 +22,7 @@ scripts=$(cd "$(dirname "$0")" && pwd)
 dpkg-deb -c "$deb" | awk '{print $6}' | sed -e 's|^\./|/|' -e 's|zarvoTargets-[a-z]*\.cmake|zarvoTargets-BUILDTYPE.cmake|' \
   | grep -v '/$' | sort >"$work/files"
 {
-  for p in hershey2font layergen mod2nd modplot modtt pltdump pltrender seis2rec seisday seisfig tracel; do
+  for p in hershey2font layergen mod2nd modplot modtt pltdump pltrender seis2rec seisday seisfig seissection tracel; do
     echo "/usr/bin/$p"
     echo "/usr/share/man/man1/$p.1"
   done

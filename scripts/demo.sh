@@ -94,3 +94,23 @@ if [ -x "$build/seisfig/seisfig" ]; then
     -o "$out/seisfig-bandpass.png"
   echo "seisfig: $mseed band-passed 0.01-0.1 Hz, drawn to $out/seisfig-bandpass.png"
 fi
+
+# seissection: a record section of 36 synthetic SAC traces from 30 to 100
+# degrees (gensection: pulses at PREM's P, PcP, S, ScS and SKS times for a
+# source 100 km deep, the event and stations in the headers) with the PREM
+# curves of those phases; then the P and PcP part reduced by 8 s per degree.
+if [ -x "$build/seissection/seissection" ]; then
+  mkdir -p "$out/section"
+  phases=P,PcP,S,ScS,SKS
+  "$build/tools/gensection" --model "$top/layergen/prem32.mod" --phases "$phases" --depth 100 \
+    36 36000 30,100 "$out/section"
+  (cd "$out/section" &&
+    "$build/seissection/seissection" SY.*.sac --phases "$phases" --model "$top/layergen/prem32.mod" \
+      --window 300,1800 --fill positive --plotfile section.plt -o "$out/section.png" &&
+    "$build/seissection/seissection" SY.*.sac --phases P,PcP --model "$top/layergen/prem32.mod" \
+      --reduce 0.125 --window 60,320 --norm global --title "P and PcP, reduced by 8 s/deg" \
+      -o "$out/section-reduced.png")
+  echo "seissection: $out/section.png (PREM P, PcP, S, ScS, SKS over 36 synthetic traces) and $out/section-reduced.png"
+else
+  echo "seissection: not built (needs the renderer); no record section"
+fi
