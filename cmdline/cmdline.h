@@ -35,6 +35,9 @@ enum class Take { not_mine, taken, bad };
 // blanks, no '+', no "inf" or "nan"); nothing for anything else.
 std::optional<float> finite_float(std::string_view text);
 
+// The same as a double.
+std::optional<double> finite_double(std::string_view text);
+
 }  // namespace cmdline
 
 #endif

@@ -1,6 +1,7 @@
 #include <dayplot/dayplot.h>
 
 #include <algorithm>
+#include <bit>
 #include <cmath>
 #include <cstdio>
 #include <fstream>
@@ -25,7 +26,8 @@ constexpr float kTitleSize = 8;          // titles and minute numbers
 constexpr float kLabelSize = 3;          // line times and event labels
 constexpr float kLabelHeight = 10 * kLabelSize;  // font 0 is 10 glyph units high
 constexpr float kLabelGap = 15;          // plot units between a time label and the frame
-constexpr double kSlack = 1e-4;          // of a sampling interval, for times rounded to microseconds
+constexpr double kSlack = 1e-4;
+constexpr int kBucketShift = 47;         // sizes counted by their 16 high bits (sign bit 0)          // of a sampling interval, for times rounded to microseconds
 
 // Samples [first, end) of `t` at times in [from, to).
 void sample_range(const seisdata::Trace& t, std::int64_t from, std::int64_t to, std::size_t& first,
@@ -69,13 +71,25 @@ Amplitude amplitude_scale(const std::vector<seisdata::Trace>& traces, double cli
     a.counts_per_line = scale;
     return a;
   }
-  std::vector<double> size;
-  size.reserve(n);
+  // The sample of rank `rank` by |value - offset|: a count of the sizes by
+  // their high bits (the bits of non-negative doubles order as the values
+  // do), then the one bucket holding that rank, sorted partly.
+  const auto rank = std::clamp<std::size_t>(
+      static_cast<std::size_t>(std::ceil(static_cast<double>(n) * clip_percent / 100)), 1, n);
+  const auto size_of = [&](float v) { return std::fabs(v - a.offset); };
+  const auto bucket_of = [](double size) { return std::bit_cast<std::uint64_t>(size) >> kBucketShift; };
+  std::vector<std::size_t> count(std::size_t{1} << (63 - kBucketShift));
   for (const seisdata::Trace& t : traces)
-    for (float v : t.samples) size.push_back(std::fabs(v - a.offset));
-  const auto rank = static_cast<std::size_t>(std::ceil(static_cast<double>(n) * clip_percent / 100));
-  const auto at = size.begin() + static_cast<std::ptrdiff_t>(std::clamp<std::size_t>(rank, 1, n) - 1);
-  std::nth_element(size.begin(), at, size.end());
+    for (float v : t.samples) ++count[bucket_of(size_of(v))];
+  std::size_t bucket = 0, below = 0;
+  while (below + count[bucket] < rank) below += count[bucket++];
+  std::vector<double> inside;
+  inside.reserve(count[bucket]);
+  for (const seisdata::Trace& t : traces)
+    for (float v : t.samples)
+      if (bucket_of(size_of(v)) == bucket) inside.push_back(size_of(v));
+  const auto at = inside.begin() + static_cast<std::ptrdiff_t>(rank - below - 1);
+  std::nth_element(inside.begin(), at, inside.end());
   a.counts_per_line = *at > 0 ? 2 * *at : 1;
   return a;
 }

@@ -25,6 +25,12 @@ for model in prem32.mod modout modout2; do
 done
 echo "mod2nd: $out/models/prem32.nd, modout.nd and modout2.nd"
 
+# modtt: travel times through PREM and through modout, whose step 250 km
+# above the core gives the reflections PdP and SdS.
+"$build/modtt/modtt" "$out/layergen/prem32.mod" --phases P,S,PcP,ScS --distances 40:80:20 | tee "$out/modtt-prem.tsv"
+"$build/modtt/modtt" "$out/layergen/modout" --phases P,S,PcP,ScS,PdP,SdS --distances 40:80:20 | tee "$out/modtt-modout.tsv"
+echo "modtt: the tables above in $out/modtt-prem.tsv and $out/modtt-modout.tsv"
+
 # modplot: the lowermost mantle of PREM against modout and modout2, and the
 # whole of PREM (skipped when the renderer is not built).
 if [ -x "$build/modplot/modplot" ]; then
@@ -63,10 +69,56 @@ else
   echo "seisfig: not built (needs the renderer); no pictures of the miniSEED data"
 fi
 
+# seisday: a small SDS archive of a synthetic 20 Hz channel (a day with its
+# neighbours' edges and a 10-minute gap) made by gensds, drawn as a day plot
+# with an event marked, and read back across midnight by seis2rec.
+if [ -x "$build/seisday/seisday" ]; then
+  rm -rf "$out/sds"
+  "$build/tools/gensds" "$out/sds" XX.DEMO..HHZ 2024-12-31T23:50:00 87000 20 2025-001T13:00:00 600
+  echo "2025-01-01T04:47:00 M 6.1 synthetic" >"$out/events.txt"
+  "$build/seisday/seisday" --sds "$out/sds" --select XX.DEMO..HHZ --day 2025-001 --events "$out/events.txt" \
+    -o "$out/seisday-demo.png" 2>/dev/null
+  (cd "$out/seis2rec" && "$build/seis2rec/seis2rec" --sds ../sds --start 2024-366T23:59:00 \
+    --end 2025-001T00:01:00 -o midnight.rec >/dev/null)
+  echo "seisday: the SDS archive $out/sds drawn as a day plot to $out/seisday-demo.png;" \
+    "two minutes across midnight in $out/seis2rec/midnight.rec"
+else
+  echo "seisday: not built (needs the renderer); no day plot"
+fi
+
+# The same data processed: demeaned, tapered and band-passed 0.01-0.1 Hz
+# (periods of 10 to 100 s, the surface waves of the long-period channel),
+# zero-phase; the title says what was applied.
+if [ -x "$build/seisfig/seisfig" ]; then
+  "$build/seisfig/seisfig" "$mseed" --demean --taper 0.05 --bandpass 0.01,0.1 --zerophase \
+    -o "$out/seisfig-bandpass.png"
+  echo "seisfig: $mseed band-passed 0.01-0.1 Hz, drawn to $out/seisfig-bandpass.png"
+fi
+
+# seissection: a record section of 36 synthetic SAC traces from 30 to 100
+# degrees (gensection: pulses at PREM's P, PcP, S, ScS and SKS times for a
+# source 100 km deep, the event and stations in the headers) with the PREM
+# curves of those phases; then the P and PcP part reduced by 8 s per degree.
+if [ -x "$build/seissection/seissection" ]; then
+  mkdir -p "$out/section"
+  phases=P,PcP,S,ScS,SKS
+  "$build/tools/gensection" --model "$top/layergen/prem32.mod" --phases "$phases" --depth 100 \
+    36 36000 30,100 "$out/section"
+  (cd "$out/section" &&
+    "$build/seissection/seissection" SY.*.sac --phases "$phases" --model "$top/layergen/prem32.mod" \
+      --window 300,1800 --fill positive --plotfile section.plt -o "$out/section.png" &&
+    "$build/seissection/seissection" SY.*.sac --phases P,PcP --model "$top/layergen/prem32.mod" \
+      --reduce 0.125 --window 60,320 --norm global --title "P and PcP, reduced by 8 s/deg" \
+      -o "$out/section-reduced.png")
+  echo "seissection: $out/section.png (PREM P, PcP, S, ScS, SKS over 36 synthetic traces) and $out/section-reduced.png"
+else
+  echo "seissection: not built (needs the renderer); no record section"
+fi
+
 # seisqc: a small network's day in a generated SDS archive, measured in two
 # shards and merged into one page (skipped when the renderer is not built).
 if [ -x "$build/seisqc/seisqc" ]; then
-  sds="$out/sds"
+  sds="$out/qc-sds"
   g() { "$build/tools/gensds" "$sds" "$@"; }
   g DM.ALPHA.00.HHZ 2024-02-29 86400 20
   g DM.ALPHA.00.HHN 2024-02-29 86400 20

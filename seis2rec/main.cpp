@@ -96,7 +96,9 @@ int parse_args(int argc, char** argv, Options& o) {
     usage(stderr);
     return kUsageError;
   }
-  return traceinput::check_options(o.input, !o.files.empty(), "seis2rec") ? 0 : kUsageError;
+  return traceinput::check_options(o.input, "seis2rec") && traceinput::check_source(o.input, !o.files.empty(), "seis2rec")
+             ? 0
+             : kUsageError;
 }
 
 // The records to write: each trace windowed, then whole or split.

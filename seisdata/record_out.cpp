@@ -84,6 +84,7 @@ bool format_record(const Trace& trace, std::string& text, std::string& error) {
   text += "sampling rate " + shortest(trace.rate) + " Hz, interval " + interval + " s, " +
           std::to_string(n) + " samples\n";
   text += base_name(trace.source) + ", " + trace.format;
+  if (!trace.processing.empty()) text += "; " + trace.processing;
   if (!trace.note.empty()) text += "; " + trace.note;
   text += "\n";
   right_aligned(text, "0.0", 15);                   // columns 1-15: not used

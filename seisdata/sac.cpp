@@ -7,6 +7,7 @@
 #include <cmath>
 #include <cstdio>
 #include <cstring>
+#include <optional>
 
 #include "internal.h"
 #include "seisdata.h"
@@ -24,6 +25,13 @@ constexpr std::int32_t kMaxPlausibleVersion = 20;  // beyond this the word is no
 // Header words (4 bytes each, counted from 0).
 constexpr std::size_t kDelta = 0;    // float: sampling interval, s
 constexpr std::size_t kBegin = 5;    // float: b, first sample's time after the reference, s
+constexpr std::size_t kOrigin = 7;   // float: o, event origin time after the reference, s
+constexpr std::size_t kStla = 31;    // floats 31-53: station and event, see EventStation
+constexpr std::size_t kStlo = 32;
+constexpr std::size_t kEvla = 35;
+constexpr std::size_t kEvlo = 36;
+constexpr std::size_t kEvdp = 38;
+constexpr std::size_t kGcarc = 53;
 constexpr std::size_t kNzYear = 70;  // ints 70-75: reference time year, day of year,
 constexpr std::size_t kNzJday = 71;  //   hour, minute, second, millisecond
 constexpr std::size_t kNzHour = 72;
@@ -100,6 +108,31 @@ bool start_time(const Reader& h, std::int64_t& us, std::string& note, std::strin
   return true;
 }
 
+// A float header word, empty when unset or not finite.
+std::optional<float> header_float(const Reader& h, std::size_t word) {
+  const float v = h.real(word);
+  if (v == static_cast<float>(kUndefined) || !std::isfinite(v)) return std::nullopt;
+  return v;
+}
+
+// The event and station words; the origin time only when both the
+// reference time and o are set (start_us already holds reference + b).
+EventStation event_station(const Reader& h, std::int64_t start_us) {
+  EventStation p;
+  p.stla = header_float(h, kStla);
+  p.stlo = header_float(h, kStlo);
+  p.evla = header_float(h, kEvla);
+  p.evlo = header_float(h, kEvlo);
+  p.evdp = header_float(h, kEvdp);
+  p.gcarc = header_float(h, kGcarc);
+  const std::optional<float> o = header_float(h, kOrigin);
+  if (o && std::fabs(*o) <= 1e10f && h.integer(kNzYear) != kUndefined) {
+    const std::int64_t reference_us = start_us - std::llround(static_cast<double>(h.real(kBegin)) * 1e6);
+    p.origin_us = reference_us + std::llround(static_cast<double>(*o) * 1e6);
+  }
+  return p;
+}
+
 }  // namespace
 
 bool looks_like_sac(const std::uint8_t* data, std::size_t size) {
@@ -136,6 +169,7 @@ bool read_sac(const std::string& path, const std::uint8_t* data, std::size_t siz
   trace.note.clear();
   if (!start_time(h, trace.start_us, trace.note, why)) return fail(why);
 
+  trace.place = event_station(h, trace.start_us);
   trace.network = h.code(kNetworkAt);
   trace.station = h.code(kStationAt);
   trace.location = h.code(kHoleAt);

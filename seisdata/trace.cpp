@@ -40,6 +40,8 @@ Trace slice(const Trace& trace, std::size_t first, std::size_t count) {
   part.source = trace.source;
   part.format = trace.format;
   part.note = trace.note;
+  part.place = trace.place;
+  part.processing = trace.processing;
   part.start_us = trace.start_us + std::llround(static_cast<double>(first) / trace.rate * 1e6);
   part.samples.assign(trace.samples.begin() + static_cast<std::ptrdiff_t>(first),
                       trace.samples.begin() + static_cast<std::ptrdiff_t>(first + count));

@@ -38,7 +38,8 @@ void usage(std::FILE* out) {
       "  --scale VALUE      counts per line spacing instead (excursions beyond half a\n"
       "                     line spacing are clipped)\n"
       "  --events FILE      mark events: lines 'TIME [LABEL]', TIME in ISO 8601 UTC\n"
-      "  --title T          the title (default: the trace identifier and the day)\n"
+      "  --title T          the title (default: the trace identifier and the day, and\n"
+      "                     the processing applied)\n"
       "%s%s"
       "  --help\n"
       "The channel must be one: --select chooses it among several.  Exit status 0 on\n"
@@ -138,6 +139,7 @@ int parse_args(int argc, char** argv, Options& o) {
     std::fputs("seisday: give either files or --sds, not both\n", stderr);
     return kUsageError;
   }
+  if (!traceinput::check_options(o.input, "seisday")) return kUsageError;
   std::vector<std::string> inputs = o.files;
   if (!o.events_file.empty()) inputs.push_back(o.events_file);
   return figure::check_options(o.figure, inputs, "seisday") ? 0 : kUsageError;
@@ -184,13 +186,14 @@ bool read_day(Options& o, std::vector<seisdata::Trace>& traces) {
     for (const seisdata::Trace& t : read) first = std::min(first, t.start_us);
     o.plot.start_us = first - ((first % dayplot::kDayMicros) + dayplot::kDayMicros) % dayplot::kDayMicros;
   }
-  for (const seisdata::Trace& t : read) {
+  const std::string id = read.front().id();
+  for (seisdata::Trace& t : read) {
     seisdata::Trace part;
-    if (seisdata::cut_window(t, o.plot.start_us, o.plot.start_us + dayplot::kDayMicros, part))
+    if (seisdata::cut_window(std::move(t), o.plot.start_us, o.plot.start_us + dayplot::kDayMicros, part))
       traces.push_back(std::move(part));
   }
   if (traces.empty()) {
-    std::fprintf(stderr, "seisday: %s: no samples from %s to %s\n", read.front().id().c_str(),
+    std::fprintf(stderr, "seisday: %s: no samples from %s to %s\n", id.c_str(),
                  seisdata::iso_time(o.plot.start_us).c_str(),
                  seisdata::iso_time(o.plot.start_us + dayplot::kDayMicros).c_str());
     return false;
@@ -225,7 +228,10 @@ int main(int argc, char** argv) {
   }
   std::vector<seisdata::Trace> traces;
   if (!read_day(o, traces)) return EXIT_FAILURE;
-  if (!o.titled) o.plot.title = default_title(traces.front().id(), o.plot.start_us);
+  if (!o.titled) {
+    o.plot.title = default_title(traces.front().id(), o.plot.start_us);
+    if (!traces.front().processing.empty()) o.plot.title += "; " + traces.front().processing;
+  }
   o.plot.reduce_columns = figure::raster_only(o.figure);
   o.figure.pen_colours = true;
 

@@ -28,7 +28,8 @@ void usage(std::FILE* out) {
       "record: an 8 by 4 inch frame, automatic scaling, \"Time (s)\" and \"Amp\".\n"
       "One page per trace: one PDF, or numbered PNG/SVG files OUT-1.png, OUT-2.png, ...\n"
       "  --title T          title of every page (default: the trace identifier and\n"
-      "                     start time; for a record, its first header line);\n"
+      "                     start time; for a record, its first header line; then\n"
+      "                     what processing was applied, if any);\n"
       "                     --title ' ' gives tracel's title and tracel's plot file\n"
       "%s%s"
       "  --help\n"
@@ -74,8 +75,11 @@ int parse_args(int argc, char** argv, Options& o) {
     usage(stderr);
     return kUsageError;
   }
-  if (!traceinput::check_options(o.input, !o.files.empty(), "seisfig")) return kUsageError;
-  return figure::check_options(o.figure, o.files, "seisfig") ? 0 : kUsageError;
+  return traceinput::check_options(o.input, "seisfig") &&
+                 traceinput::check_source(o.input, !o.files.empty(), "seisfig") &&
+                 figure::check_options(o.figure, o.files, "seisfig")
+             ? 0
+             : kUsageError;
 }
 
 // One trace to draw: samples, interval and default title.
@@ -107,6 +111,20 @@ bool read_record_page(const std::string& path, Page& page, std::string& error) {
   return true;
 }
 
+// A default title with what was applied to the samples, when anything was.
+std::string with_processing(const std::string& title, const std::string& applied) {
+  return applied.empty() ? title : title + "; " + applied;
+}
+
+// A record's samples processed as traceinput processes a trace read from a
+// file, at the rate its interval gives.
+bool process_record_page(const processing::Spec& spec, Page& page, std::string& error) {
+  if (!spec.any()) return true;
+  if (!processing::apply(spec, 1.0 / static_cast<double>(page.dt), page.samples, error)) return false;
+  page.title = with_processing(page.title, processing::describe(spec));
+  return true;
+}
+
 // A trace's page; false (after a message) when it is too long to draw.
 bool add_page(seisdata::Trace& t, std::vector<Page>& pages) {
   if (!t.note.empty()) std::fprintf(stderr, "seisfig: %s: %s: %s\n", t.source.c_str(), t.id().c_str(), t.note.c_str());
@@ -114,7 +132,21 @@ bool add_page(seisdata::Trace& t, std::vector<Page>& pages) {
     std::fprintf(stderr, "seisfig: %s: %s: too many samples to draw\n", t.source.c_str(), t.id().c_str());
     return false;
   }
-  pages.push_back(Page{std::move(t.samples), t.dt, t.id() + " " + seisdata::iso_time(t.start_us)});
+  pages.push_back(Page{std::move(t.samples), t.dt,
+                       with_processing(t.id() + " " + seisdata::iso_time(t.start_us), t.processing)});
+  return true;
+}
+
+// The outcome of a read: its notes and error said, its traces' pages added.
+bool add_pages(bool ok, std::vector<seisdata::Trace>& traces, const std::vector<std::string>& notes,
+               const std::string& error, std::vector<Page>& pages) {
+  for (const std::string& n : notes) std::fprintf(stderr, "seisfig: %s\n", n.c_str());
+  if (!ok) {
+    std::fprintf(stderr, "seisfig: %s\n", error.c_str());
+    return false;
+  }
+  for (seisdata::Trace& t : traces)
+    if (!add_page(t, pages)) return false;
   return true;
 }
 
@@ -123,15 +155,7 @@ bool read_pages(const Options& o, std::vector<Page>& pages) {
     std::vector<seisdata::Trace> traces;
     std::vector<std::string> notes;
     std::string error;
-    const bool ok = traceinput::read_archive(o.input, traces, notes, error);
-    for (const std::string& n : notes) std::fprintf(stderr, "seisfig: %s\n", n.c_str());
-    if (!ok) {
-      std::fprintf(stderr, "seisfig: %s\n", error.c_str());
-      return false;
-    }
-    for (seisdata::Trace& t : traces)
-      if (!add_page(t, pages)) return false;
-    return true;
+    return add_pages(traceinput::read_archive(o.input, traces, notes, error), traces, notes, error, pages);
   }
   for (const std::string& file : o.files) {
     std::vector<std::uint8_t> bytes;
@@ -147,19 +171,17 @@ bool read_pages(const Options& o, std::vector<Page>& pages) {
                      error.c_str());
         return false;
       }
+      if (!process_record_page(o.input.processing, page, error)) {
+        std::fprintf(stderr, "seisfig: %s: %s\n", file.c_str(), error.c_str());
+        return false;
+      }
       pages.push_back(std::move(page));
       continue;
     }
     std::vector<seisdata::Trace> traces;
     std::vector<std::string> notes;
-    const bool ok = traceinput::read_file(file, o.input, traces, notes, error);
-    for (const std::string& n : notes) std::fprintf(stderr, "seisfig: %s\n", n.c_str());
-    if (!ok) {
-      std::fprintf(stderr, "seisfig: %s\n", error.c_str());
+    if (!add_pages(traceinput::read_file(file, o.input, traces, notes, error), traces, notes, error, pages))
       return false;
-    }
-    for (seisdata::Trace& t : traces)
-      if (!add_page(t, pages)) return false;
   }
   if (pages.empty()) {
     std::fputs("seisfig: no trace matches --select\n", stderr);

@@ -41,9 +41,11 @@ void usage(std::FILE* out) {
       "  --skip-existing    leave channels whose metrics file exists (it is written\n"
       "                     last; resumes a stopped run)\n"
       "  --merge DIR        write DIR/index.html from DIR's channel lists and metrics\n"
+      "%s"
       "  --help, --version\n"
       "Exit status 0 on success, 1 when a channel failed or on bad input, 2 on a usage\n"
-      "error.\n");
+      "error.\n",
+      traceinput::processing_help());
 }
 
 struct Options {
@@ -106,6 +108,7 @@ int parse_args(int argc, char** argv, Options& o) {
     return 0;
   }
   if (o.run.input.start_given || o.run.input.end_given) return bad("--day gives the window: no --start or --end");
+  if (!traceinput::check_options(o.run.input, kProgram)) return kUsageError;
   if (!archive_given(o) || o.day_text.empty() || o.run.out_dir.empty()) {
     usage(stderr);
     return kUsageError;

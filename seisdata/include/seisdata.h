@@ -9,10 +9,26 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <optional>
 #include <string>
 #include <vector>
 
 namespace seisdata {
+
+// The event and station of a SAC header, each field empty when the header
+// leaves it unset (-12345).  Word numbers count the header's 4-byte words
+// from 0.
+struct EventStation {
+  std::optional<float> stla;   // word 31: station latitude, degrees north
+  std::optional<float> stlo;   // word 32: station longitude, degrees east
+  std::optional<float> evla;   // word 35: event latitude, degrees north
+  std::optional<float> evlo;   // word 36: event longitude, degrees east
+  std::optional<float> evdp;   // word 38: event depth, km
+  std::optional<float> gcarc;  // word 53: station-event great-circle distance, degrees
+  // Origin time: the reference time (words 70-75, nzyear ... nzmsec) plus
+  // o (word 7, seconds), in microseconds since 1970; empty when either is unset.
+  std::optional<std::int64_t> origin_us;
+};
 
 // One contiguous, evenly sampled trace.
 struct Trace {
@@ -24,6 +40,8 @@ struct Trace {
   std::string source;            // the file read
   std::string format;            // "miniSEED Steim-2", "SAC big-endian", ...
   std::string note;              // what changed in the samples, empty when nothing
+  EventStation place;            // from a SAC header; empty for miniSEED
+  std::string processing;        // what was applied to them ("demean, lowpass 1 Hz 4 corners"), or empty
 
   std::string id() const;        // NET.STA.LOC.CHA
 };
@@ -78,7 +96,10 @@ constexpr int kSamplesPerLine = 5;
 // (E exponent when shorter); at most 15 characters for any finite float.
 std::string format_float(float v);
 
-// The record text of a trace of at most kMaxRecordSamples samples.  False
+// The record text of a trace of at most kMaxRecordSamples samples: line 1
+// the identifier and start time, line 2 the rate, interval and count, line
+// 3 the source file and format, then what was applied and the note, when
+// there are any.  False
 // (with the reason) when the trace cannot be written exactly.
 bool format_record(const Trace& trace, std::string& text, std::string& error);
 

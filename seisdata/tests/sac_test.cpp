@@ -4,6 +4,7 @@
 #include <bit>
 #include <cmath>
 #include <limits>
+#include <optional>
 
 #include "seisdata.h"
 #include "support.h"
@@ -35,6 +36,45 @@ TEST(Sac, BothByteOrdersGiveTheSameTrace) {
     EXPECT_EQ(t.samples, s.samples);
     EXPECT_EQ(t.format, big ? "SAC big-endian" : "SAC little-endian");
     EXPECT_EQ(t.note, "");
+  }
+}
+
+TEST(Sac, EventAndStationWords) {
+  struct Case {
+    std::vector<std::pair<std::size_t, float>> words;
+    bool reference_set;
+    const char* origin;  // empty: no origin time
+  };
+  const Case cases[] = {
+      {{{7, -12.5f}, {31, 45.5f}, {32, -120.25f}, {35, -10.0f}, {36, 170.0f}, {38, 600.0f}, {53, 80.5f}},
+       true, "2024-02-29T12:30:02.750000Z"},
+      {{{7, 0.0f}}, true, "2024-02-29T12:30:15.250000Z"},
+      {{{7, 30.0f}}, false, ""},   // no reference time, no origin time
+      {{}, true, ""},              // o unset
+  };
+  for (const Case& c : cases) {
+    SacSpec s;
+    s.words = c.words;
+    s.b = 3.0f;
+    if (!c.reference_set) s.year = -12345;
+    s.samples = {1.0f};
+    seisdata::Trace t;
+    std::string error;
+    ASSERT_TRUE(read(s, t, error)) << error;
+    auto word = [&](std::size_t w) -> std::optional<float> {
+      for (const auto& [k, v] : c.words)
+        if (k == w) return v;
+      return std::nullopt;
+    };
+    const seisdata::EventStation& p = t.place;
+    EXPECT_EQ(p.stla, word(31));
+    EXPECT_EQ(p.stlo, word(32));
+    EXPECT_EQ(p.evla, word(35));
+    EXPECT_EQ(p.evlo, word(36));
+    EXPECT_EQ(p.evdp, word(38));
+    EXPECT_EQ(p.gcarc, word(53));
+    EXPECT_EQ(p.origin_us ? seisdata::iso_time(*p.origin_us) : "", c.origin);
+    EXPECT_EQ(seisdata::slice(t, 0, 1).place.origin_us, p.origin_us);
   }
 }
 

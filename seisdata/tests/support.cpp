@@ -44,6 +44,7 @@ std::vector<std::uint8_t> sac_bytes(const SacSpec& s) {
   for (std::size_t at = 440; at < kHeaderBytes; at += 8) put_code(b, at, "-12345");
   real(0, s.delta);
   real(5, s.b);
+  for (const auto& [word, value] : s.words) real(word, value);
   const std::int32_t time[] = {s.year, s.jday, s.hour, s.min, s.sec, s.msec};
   for (std::size_t k = 0; k < 6; ++k) integer(70 + k, time[k]);
   integer(76, s.version);

@@ -4,6 +4,7 @@
 
 #include <cstdint>
 #include <string>
+#include <utility>
 #include <vector>
 
 namespace seisdata::testing {
@@ -20,6 +21,7 @@ struct SacSpec {
   std::int32_t leven = 1;
   std::int32_t npts = -1;        // -1: the number of samples
   bool big_endian = false;
+  std::vector<std::pair<std::size_t, float>> words;  // further float words set (word number, value)
   std::vector<float> samples;
 };
 
