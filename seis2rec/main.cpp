@@ -4,10 +4,12 @@
 #include <cstdio>
 #include <cstdlib>
 #include <map>
+#include <new>
 #include <string>
 #include <vector>
 
 #include "cmdline.h"
+#include "safeout.h"
 #include "seisdata.h"
 #include "traceinput.h"
 
@@ -73,6 +75,10 @@ int parse_args(int argc, char** argv, Options& o) {
       usage(stdout);
       return -1;
     } else if (a == "-o") {
+      if (value.empty()) {
+        std::fputs("seis2rec: -o needs a file name\n", stderr);
+        return kUsageError;
+      }
       o.out = value;
     } else if (a == "--split") {
       o.split = true;
@@ -93,6 +99,10 @@ int parse_args(int argc, char** argv, Options& o) {
   }
   if (o.files.empty()) {
     usage(stderr);
+    return kUsageError;
+  }
+  if (std::string error; !o.out.empty() && !safeout::not_an_input(o.out, o.files, error)) {
+    std::fprintf(stderr, "seis2rec: %s\n", error.c_str());
     return kUsageError;
   }
   return 0;
@@ -146,12 +156,16 @@ bool name_records(const Options& o, const std::vector<seisdata::Trace>& records,
     const std::string plain = seisdata::record_name(r, 0);
     names.push_back(total[plain] == 1 ? plain : seisdata::record_name(r, ++used[plain]));
   }
+  for (const std::string& name : names) {
+    if (std::string error; !safeout::not_an_input(name, o.files, error)) {
+      std::fprintf(stderr, "seis2rec: %s; use -o\n", error.c_str());
+      return false;
+    }
+  }
   return true;
 }
 
-}  // namespace
-
-int main(int argc, char** argv) {
+int run(int argc, char** argv) {
   Options o;
   if (const int status = parse_args(argc, argv, o); status != 0) return status < 0 ? EXIT_SUCCESS : status;
 
@@ -168,7 +182,9 @@ int main(int argc, char** argv) {
     }
   }
   if (traces.empty()) {
-    std::fputs("seis2rec: no trace matches --select\n", stderr);
+    std::fputs(o.input.patterns.empty() ? "seis2rec: the files hold no samples to write\n"
+                                        : "seis2rec: no trace matches --select\n",
+               stderr);
     return EXIT_FAILURE;
   }
   std::vector<seisdata::Trace> records;
@@ -183,10 +199,11 @@ int main(int argc, char** argv) {
     }
   }
 
+  safeout::Writer writer;
   for (std::size_t i = 0; i < records.size(); ++i) {
     const seisdata::Trace& r = records[i];
     std::string error;
-    if (!seisdata::write_record(names[i], texts[i], error)) {
+    if (!seisdata::write_record(names[i], texts[i], error, &writer)) {
       std::fprintf(stderr, "seis2rec: %s\n", error.c_str());
       return EXIT_FAILURE;
     }
@@ -198,4 +215,15 @@ int main(int argc, char** argv) {
                 seisdata::iso_time(r.start_us).c_str());
   }
   return EXIT_SUCCESS;
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+  try {
+    return run(argc, argv);
+  } catch (const std::bad_alloc&) {
+    std::fputs("seis2rec: out of memory\n", stderr);
+    return EXIT_FAILURE;
+  }
 }

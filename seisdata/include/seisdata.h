@@ -12,6 +12,8 @@
 #include <string>
 #include <vector>
 
+#include "safeout.h"
+
 namespace seisdata {
 
 // One contiguous, evenly sampled trace.
@@ -82,13 +84,20 @@ std::string format_float(float v);
 // (with the reason) when the trace cannot be written exactly.
 bool format_record(const Trace& trace, std::string& text, std::string& error);
 
-// Writes a record's text to `path` through a temporary file in the same
-// directory renamed into place: a failure leaves no partial file.
-bool write_record(const std::string& path, const std::string& text, std::string& error);
+// Writes a record's text to `path` as safeout writes files (a temporary
+// file renamed into place; devices and FIFOs written in place; symbolic
+// links followed): a failure leaves no partial file.  With `run`, a file
+// that writer has already written is refused.
+bool write_record(const std::string& path, const std::string& text, std::string& error,
+                  safeout::Writer* run = nullptr);
 
 // The default record name NET.STA.LOC.CHA.rec, with "-N" before ".rec" for
-// the Nth of several; characters other than letters, digits, '-' and '_' in
-// the identifier become '_'.
+// the Nth of several.  Characters other than letters, digits and '_' in the
+// codes become '_', so a plain name never holds a '-' and never equals a
+// numbered one; an empty code stays empty between the dots
+// (IU.ANMO..BHZ.rec), but an empty network code is written
+// kUnsetNetworkName, so that every name starts with a letter, digit or '_'.
+constexpr const char* kUnsetNetworkName = "unset";
 std::string record_name(const Trace& trace, int number);
 
 }  // namespace seisdata
