@@ -119,6 +119,23 @@ bool samples_fit(const MSRecord& r, std::string& why) {
   return true;
 }
 
+// Whether the header's start time is a real date and time: libmseed would
+// carry day 0 or 367 into another day and print year 65535 as a negative
+// year.
+bool start_time_valid(const MSRecord& r, std::string& why) {
+  const BTime t = r.fsdh->start_time;
+  const int year = t.year;
+  if (year >= 1 && year <= 9999 && t.day >= 1 && t.day <= days_in_year(year) && t.hour <= 23 && t.min <= 59 &&
+      t.sec <= 60 && t.fract <= 9999)
+    return true;
+  char text[128];
+  std::snprintf(text, sizeof text, "bad start time in the record header: year %d, day %d, %02d:%02d:%02d.%04d", year,
+                static_cast<int>(t.day), static_cast<int>(t.hour), static_cast<int>(t.min), static_cast<int>(t.sec),
+                static_cast<int>(t.fract));
+  why = text;
+  return false;
+}
+
 bool is_power_of_two_length(std::size_t n) {
   return n >= MINRECLEN && n <= MAXRECLEN && (n & (n - 1)) == 0;
 }
@@ -235,7 +252,7 @@ bool read_mseed(const std::string& path, const std::uint8_t* data, std::size_t s
     if (rc > 0) return fail(offset, "file ends inside a record");
     if (rc < 0) return fail(offset, ms_errorstr(rc));
     std::string why;
-    if (!samples_fit(*record, why)) return fail(offset, why);
+    if (!start_time_valid(*record, why) || !samples_fit(*record, why)) return fail(offset, why);
     m = record.release();
     rc = msr_parse(at, available, &m, m->reclen, 1, 0);
     record.reset(m);
@@ -291,7 +308,9 @@ bool read_mseed(const std::string& path, const std::uint8_t* data, std::size_t s
       t.source = path;
       t.format = describe(origins[id]);
       std::string why;
-      if (!usable_interval(t.dt, why) || !segment_samples(seg, t.samples, t.note, why)) {
+      if (!usable_interval(t.dt, why) ||
+          !time_span_ok(seg.starttime, seg.samprate, static_cast<std::size_t>(seg.numsamples), why) ||
+          !segment_samples(seg, t.samples, t.note, why)) {
         error = path + ": miniSEED: " + id + " at " + iso_time(seg.starttime) + ": " + why;
         return false;
       }

@@ -8,6 +8,7 @@
 #include <fnmatch.h>
 #include <memory>
 
+#include "internal.h"
 #include "seisdata.h"
 
 namespace seisdata {
@@ -29,6 +30,33 @@ std::string iso_time(std::int64_t us) {
   return text;
 }
 
+namespace {
+
+// Offsets from a start time, in microseconds, that are summed in int64
+// without overflow (the whole range of times is under 3.2e17 us).
+constexpr double kLongestOffsetUs = 4e18;
+
+}  // namespace
+
+bool time_span_ok(std::int64_t start_us, double rate, std::size_t count, std::string& why) {
+  const double span = static_cast<double>(count - 1) / rate * 1e6;
+  if (start_us >= kFirstTimeUs && span < kLongestOffsetUs &&
+      start_us + std::llround(span) <= kLastTimeUs) return true;
+  if (start_us < kFirstTimeUs) {
+    why = "the trace starts before the year 1";
+  } else {
+    char text[160];
+    std::snprintf(text, sizeof text, "the trace ends after the year 9999 (%zu samples %g s apart from %s)", count,
+                  1 / rate, iso_time(start_us).c_str());
+    why = text;
+  }
+  return false;
+}
+
+int days_in_year(int year) {
+  return std::chrono::year{year}.is_leap() ? 366 : 365;
+}
+
 Trace slice(const Trace& trace, std::size_t first, std::size_t count) {
   Trace part;
   part.network = trace.network;
@@ -40,7 +68,10 @@ Trace slice(const Trace& trace, std::size_t first, std::size_t count) {
   part.source = trace.source;
   part.format = trace.format;
   part.note = trace.note;
-  part.start_us = trace.start_us + std::llround(static_cast<double>(first) / trace.rate * 1e6);
+  // No later than the last time a trace may have: an offset past the int64
+  // range would wrap.
+  const double offset = static_cast<double>(first) / trace.rate * 1e6;
+  part.start_us = offset < kLongestOffsetUs ? std::min<std::int64_t>(trace.start_us + std::llround(offset), kLastTimeUs) : kLastTimeUs;
   part.samples.assign(trace.samples.begin() + static_cast<std::ptrdiff_t>(first),
                       trace.samples.begin() + static_cast<std::ptrdiff_t>(first + count));
   return part;

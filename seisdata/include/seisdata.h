@@ -57,10 +57,17 @@ bool read_bytes(const std::string& path, std::vector<std::uint8_t>& bytes, std::
 // (all when there are none).
 std::vector<Trace> select_traces(std::vector<Trace> traces, const std::vector<std::string>& patterns);
 
+// The times a trace may span: 0001-01-01T00:00:00Z to
+// 9999-12-31T23:59:59.999999Z, the years iso_time writes with four digits.
+// The readers refuse traces beginning or ending outside them.
+constexpr std::int64_t kFirstTimeUs = -62135596800000000;
+constexpr std::int64_t kLastTimeUs = 253402300799999999;
+
 // ISO 8601 UTC with microseconds: 2010-02-27T06:50:00.069539Z.
 std::string iso_time(std::int64_t us);
 
-// Part of a trace: samples [first, first + count), with its own start time.
+// Part of a trace: samples [first, first + count), with its own start time
+// (no later than kLastTimeUs).
 Trace slice(const Trace& trace, std::size_t first, std::size_t count);
 
 // The samples from `start` to `end` seconds after the trace's start, both

@@ -140,11 +140,23 @@ TEST(Mseed, DamagedFilesGiveOneMessageNamingTheFile) {
   std::vector<std::uint8_t> claims = bytes_of(make_mseed(dir, wave(100), "f", 4, 1));
   claims[30] = 0xff;  // sample count, big-endian, bytes 30-31
   claims[31] = 0xd0;
+  // Start times that are no date: year and day of year, big-endian, bytes 20-23.
+  auto dated = [&](int year, int day) {
+    std::vector<std::uint8_t> b = good;
+    b[512 + 20] = static_cast<std::uint8_t>(year >> 8), b[512 + 21] = static_cast<std::uint8_t>(year);
+    b[512 + 22] = static_cast<std::uint8_t>(day >> 8), b[512 + 23] = static_cast<std::uint8_t>(day);
+    return b;
+  };
   const struct {
     const char* what;
     std::vector<std::uint8_t> bytes;
     const char* message;
   } cases[] = {
+      {"year 65535", dated(65535, 60), "in.mseed: miniSEED: bad start time in the record header: year 65535, day 60, "},
+      {"day 0", dated(2024, 0), "in.mseed: miniSEED: bad start time in the record header: year 2024, day 0, "},
+      {"day 367", dated(2024, 367), "in.mseed: miniSEED: bad start time in the record header: year 2024, day 367, "},
+      {"day 366 of 2023", dated(2023, 366), "in.mseed: miniSEED: bad start time in the record header: year 2023, "
+                                            "day 366, "},
       {"count beyond the record", claims,
        "in.mseed: miniSEED: header claims 65488 samples, the record holds at most 112 (record at byte offset 0)"},
       {"cut", cut, "in.mseed: miniSEED: file ends inside a record (record at byte offset 512)"},
