@@ -4,6 +4,7 @@
 #include <algorithm>
 #include <cstdio>
 #include <cstdlib>
+#include <new>
 #include <optional>
 #include <string>
 #include <vector>
@@ -141,9 +142,7 @@ bool drawAndRender(const Options& o, modplot::Window window, const std::vector<m
            plot.bytes(bytes, error) && figure::render(bytes, o.figure, error);
 }
 
-}  // namespace
-
-int main(int argc, char** argv) {
+int run(int argc, char** argv) {
     Options options;
     if (const std::optional<int> status = parseArguments(argc, argv, options)) return *status;
     modplot::Window window;
@@ -154,4 +153,15 @@ int main(int argc, char** argv) {
         return EXIT_FAILURE;
     }
     return EXIT_SUCCESS;
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+    try {
+        return run(argc, argv);
+    } catch (const std::bad_alloc&) {
+        std::fputs("modplot: out of memory\n", stderr);
+        return EXIT_FAILURE;
+    }
 }

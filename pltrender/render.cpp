@@ -569,9 +569,10 @@ bool raster_size(const PageFrame& f, double k, const RenderOptions& o, std::size
     char buf[200];
     std::snprintf(buf, sizeof buf,
                   "page %zu would be %.0f x %.0f pixels at %g dpi: too large (at most %.0f pixels a side and "
-                  "%.0f in all; use a lower --dpi or --page)",
+                  "%.0f in all",
                   page, wp, hp, o.dpi, kMaxRasterSide, o.max_pixels);
     error = buf;
+    error += o.size_advice.empty() ? ")" : "; " + o.size_advice + ")";
     return false;
   }
   width = std::max(1, static_cast<int>(wp));

@@ -50,6 +50,8 @@ struct RenderOptions {
   bool chunked_raster = true;  // stroke long polylines in chunks (PNG; faster)
   bool reduce_columns = true;  // reduce long curves to pixel-column extremes (PNG)
   std::size_t max_pages = 1000;  // refuse plots with more pages
+  // What a refusal of a too large PNG page advises: the caller's options.
+  std::string size_advice = "use a lower --dpi or --page";
 };
 
 // Checks that every option is finite and in range; false with a message.

@@ -7,6 +7,7 @@
 #include <cstring>
 #include <fnmatch.h>
 #include <memory>
+#include <sys/stat.h>
 
 #include "internal.h"
 #include "seisdata.h"
@@ -119,11 +120,24 @@ bool read_bytes(const std::string& path, std::vector<std::uint8_t>& bytes, std::
     error = path + ": cannot open: " + std::strerror(errno);
     return false;
   }
+  auto too_large = [&] {
+    error = path + ": larger than 2 GiB (" + std::to_string(kMaxInputBytes) + " bytes), the most a file may hold";
+    return false;
+  };
   bytes.clear();
+  // A regular file says its size; a pipe, FIFO or device is read up to the
+  // limit and no further.
+  struct stat st {};
+  if (fstat(fileno(file.get()), &st) == 0 && S_ISREG(st.st_mode)) {
+    if (static_cast<std::uint64_t>(st.st_size) > kMaxInputBytes) return too_large();
+    bytes.reserve(static_cast<std::size_t>(st.st_size));
+  }
   std::uint8_t buffer[1 << 16];
   std::size_t got = 0;
-  while ((got = std::fread(buffer, 1, sizeof buffer, file.get())) > 0)
+  while ((got = std::fread(buffer, 1, sizeof buffer, file.get())) > 0) {
+    if (got > kMaxInputBytes - bytes.size()) return too_large();
     bytes.insert(bytes.end(), buffer, buffer + got);
+  }
   if (std::ferror(file.get())) {
     error = path + ": read error: " + std::strerror(errno);
     return false;
@@ -131,10 +145,8 @@ bool read_bytes(const std::string& path, std::vector<std::uint8_t>& bytes, std::
   return true;
 }
 
-bool read_data_file(const std::string& path, std::vector<Trace>& traces,
-                    std::vector<std::string>& notes, std::string& error) {
-  std::vector<std::uint8_t> bytes;
-  if (!read_bytes(path, bytes, error)) return false;
+bool read_data(const std::string& path, const std::vector<std::uint8_t>& bytes, std::vector<Trace>& traces,
+               std::vector<std::string>& notes, std::string& error) {
   if (bytes.empty()) {
     error = path + ": empty file";
     return false;
@@ -153,6 +165,12 @@ bool read_data_file(const std::string& path, std::vector<Trace>& traces,
   }
   error = path + ": neither SAC nor miniSEED data";
   return false;
+}
+
+bool read_data_file(const std::string& path, std::vector<Trace>& traces,
+                    std::vector<std::string>& notes, std::string& error) {
+  std::vector<std::uint8_t> bytes;
+  return read_bytes(path, bytes, error) && read_data(path, bytes, traces, notes, error);
 }
 
 }  // namespace seisdata

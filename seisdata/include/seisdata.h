@@ -50,7 +50,16 @@ bool read_mseed(const std::string& path, const std::uint8_t* data, std::size_t s
 bool read_data_file(const std::string& path, std::vector<Trace>& traces,
                     std::vector<std::string>& notes, std::string& error);
 
-// Whole file into memory.
+// The same for a file already read into memory.
+bool read_data(const std::string& path, const std::vector<std::uint8_t>& bytes, std::vector<Trace>& traces,
+               std::vector<std::string>& notes, std::string& error);
+
+// The largest input file read: 2 GiB.
+constexpr std::size_t kMaxInputBytes = std::size_t{1} << 31;
+
+// Whole file into memory, read once from its start (a pipe, a FIFO or
+// /dev/stdin as well as a regular file); a file larger than kMaxInputBytes
+// is refused.
 bool read_bytes(const std::string& path, std::vector<std::uint8_t>& bytes, std::string& error);
 
 // Keeps the traces whose NET.STA.LOC.CHA matches one of the glob patterns

@@ -5,6 +5,7 @@
 #ifndef TRACEINPUT_H
 #define TRACEINPUT_H
 
+#include <cstdint>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -31,6 +32,10 @@ cmdline::Take take_option(const cmdline::Arg& arg, Options& o, const char* progr
 // select.  What the reader decided on the way goes to `notes`.
 bool read_file(const std::string& path, const Options& o, std::vector<seisdata::Trace>& traces,
                std::vector<std::string>& notes, std::string& error);
+
+// The same for a file already read into memory with seisdata::read_bytes.
+bool read_data(const std::string& path, const std::vector<std::uint8_t>& bytes, const Options& o,
+               std::vector<seisdata::Trace>& traces, std::vector<std::string>& notes, std::string& error);
 
 }  // namespace traceinput
 

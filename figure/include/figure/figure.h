@@ -20,6 +20,7 @@ namespace figure {
 constexpr double kDefaultDpi = 150;
 constexpr double kMaxDpi = 2400;          // beyond, every figure's PNG page is too large
 constexpr std::size_t kPlotNameMax = 80;  // the longest plot file name the library accepts
+constexpr std::size_t kMaxPages = 1000;   // pages in one figure
 
 struct Options {
   std::string out;        // -o: the picture; its extension gives the format
@@ -46,10 +47,6 @@ cmdline::Take take_option(const cmdline::Arg& arg, Options& o, const char* progr
 // message on the standard error stream.
 bool check_options(Options& o, const std::vector<std::string>& inputs, const char* program);
 
-// True when `a` and `b` name the same existing file (same device and
-// inode), however they are spelled.
-bool same_file(const std::string& a, const std::string& b);
-
 // The plot file the library writes.  open() names it for the library
 // (through the environment variable pltfil, read when the library opens
 // its plot file at the first graph): the --plotfile name, or an anonymous
@@ -72,7 +69,8 @@ class PlotFile {
 };
 
 // Renders plot file bytes to o.out (numbered files for several PNG or SVG
-// pages, one PDF for all) at o.dpi with the fonts in o.font_dir.
+// pages, one PDF for all) at o.dpi with the fonts in o.font_dir; more than
+// kMaxPages pages are refused.
 bool render(const std::vector<std::uint8_t>& bytes, const Options& o, std::string& error);
 
 }  // namespace figure
