@@ -77,6 +77,7 @@ bool check_options(Options& o, const std::vector<std::string>& inputs, const cha
     }
   }
   if (!o.fonts_given) o.font_dir = pltrender::default_font_dir();
+  o.inputs = inputs;
   return true;
 }
 
@@ -131,6 +132,7 @@ bool render(const std::vector<std::uint8_t>& bytes, const Options& o, std::strin
   options.dpi = o.dpi;
   options.max_pages = kMaxPages;
   options.size_advice = "use a lower --dpi";
+  options.inputs = o.inputs;
   const pltrender::PlotScan scan = pltrender::scan(bytes.data(), bytes.size(), kMaxPages);
   if (scan.ok && scan.too_many_pages()) {
     error = "more than " + std::to_string(kMaxPages) + " pages; one figure holds at most " +

@@ -8,6 +8,7 @@
 #include <cstdio>
 #include <map>
 #include <memory>
+#include <unordered_set>
 
 #include <libmseed.h>
 
@@ -18,17 +19,32 @@ namespace seisdata {
 
 namespace {
 
-// libmseed's own messages, collected while a file is read.
-std::vector<std::string>* log_lines = nullptr;
+// libmseed's own messages while a file is read: each distinct message
+// once (a record is parsed twice), the first kShownMessages of them kept to
+// be shown and the others counted, and the latest for a refusal.
+constexpr std::size_t kShownMessages = 20;
 
-// Each distinct message once (a record is parsed twice), on one line.
+struct LibraryLog {
+  std::vector<std::string> shown;
+  std::unordered_set<std::string> seen;
+  std::size_t not_shown = 0;
+  std::string last;
+};
+
+LibraryLog* library_log = nullptr;
+
 void collect_log(char* message) {
-  if (log_lines == nullptr) return;
+  if (library_log == nullptr) return;
   std::string line(message);
   while (!line.empty() && (line.back() == '\n' || line.back() == '\r')) line.pop_back();
   for (char& c : line)
     if (c < ' ' || c > '~') c = '?';
-  if (std::find(log_lines->begin(), log_lines->end(), line) == log_lines->end()) log_lines->push_back(line);
+  library_log->last = line;
+  if (!library_log->seen.insert(line).second) return;
+  if (library_log->shown.size() < kShownMessages)
+    library_log->shown.push_back(std::move(line));
+  else
+    ++library_log->not_shown;
 }
 
 // NET.STA.LOC.CHA with each part cleaned for messages and names.
@@ -36,14 +52,14 @@ std::string clean_id(const char* net, const char* sta, const char* loc, const ch
   return clean_code(net) + "." + clean_code(sta) + "." + clean_code(loc) + "." + clean_code(cha);
 }
 
-// Routes libmseed's messages into `lines` for the reader's lifetime.
+// Routes libmseed's messages into `log` for the reader's lifetime.
 class LogCapture {
  public:
-  explicit LogCapture(std::vector<std::string>& lines) {
-    log_lines = &lines;
+  explicit LogCapture(LibraryLog& log) {
+    library_log = &log;
     ms_loginit(collect_log, nullptr, collect_log, nullptr);
   }
-  ~LogCapture() { log_lines = nullptr; }
+  ~LogCapture() { library_log = nullptr; }
   LogCapture(const LogCapture&) = delete;
   LogCapture& operator=(const LogCapture&) = delete;
 };
@@ -222,11 +238,11 @@ bool read_mseed(const std::string& path, const std::uint8_t* data, std::size_t s
   // refusal is one message.
   std::vector<std::string> notes;
   std::vector<Trace> found;
-  std::vector<std::string> log;
+  LibraryLog log;
   const LogCapture capture(log);
   auto fail = [&](std::size_t offset, const std::string& what) {
     error = path + ": miniSEED: " + what + " (record at byte offset " + std::to_string(offset) + ")";
-    if (!log.empty()) error += "; libmseed: " + log.back();
+    if (!log.last.empty()) error += "; libmseed: " + log.last;
     return false;
   };
 
@@ -279,7 +295,9 @@ bool read_mseed(const std::string& path, const std::uint8_t* data, std::size_t s
     }
     offset += static_cast<std::size_t>(record->reclen);
   }
-  for (const std::string& line : log) notes.push_back(path + ": libmseed: " + line);
+  for (const std::string& line : log.shown) notes.push_back(path + ": libmseed: " + line);
+  if (log.not_shown > 0)
+    notes.push_back(path + ": libmseed: " + std::to_string(log.not_shown) + " more messages not shown");
 
   for (const MSTraceID* tid = list->traces; tid != nullptr; tid = tid->next) {
     std::vector<const MSTraceSeg*> segs;

@@ -162,4 +162,26 @@ TEST(Seisfig, MessagesNameTheFileAndTheOptionsItHas) {
   EXPECT_EQ(list_dir(dir.path()), (std::vector<std::string>{"huge.sac", "none.mseed", "w.sac"}));
 }
 
+TEST(Seisfig, ParallelRunsInOneDirectoryEachDrawTheirOwnTraces) {
+  // Eight traces of different lengths, each drawn alone first, then all at once.
+  constexpr int kRuns = 8;
+  zarvo::testing::ScratchDir dir;
+  std::string all;
+  for (int k = 0; k < kRuns; ++k) {
+    const std::string n = std::to_string(k);
+    write_file(dir.file(n + ".sac"), seisdata::testing::sac_bytes(wave(200 + 50 * static_cast<std::size_t>(k), "S" + n)));
+    ASSERT_EQ(run(dir.path(), kSeisfig + " " + n + ".sac -o alone" + n + ".png").status, 0);
+    all += kSeisfig + " " + n + ".sac -o together" + n + ".png & ";
+  }
+  ASSERT_EQ(run(dir.path(), "{ " + all + "wait; }").status, 0);
+  for (int k = 0; k < kRuns; ++k) {
+    const std::string alone = read_text(dir.file("alone" + std::to_string(k) + ".png"));
+    EXPECT_TRUE(read_text(dir.file("together" + std::to_string(k) + ".png")) == alone) << k;
+    if (k > 0) {
+      EXPECT_FALSE(alone == read_text(dir.file("alone0.png"))) << k;
+    }
+  }
+  EXPECT_EQ(list_dir(dir.path()).size(), 3u * kRuns);  // no plot file or temporary left
+}
+
 }  // namespace

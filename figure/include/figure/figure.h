@@ -28,6 +28,7 @@ struct Options {
   double dpi = kDefaultDpi;  // --dpi: PNG resolution
   std::string font_dir;   // --fonts, else the renderer's default directory
   bool fonts_given = false;
+  std::vector<std::string> inputs;  // set by check_options: no output may replace them
 };
 
 // The common options that take a value, for cmdline::read_args.
