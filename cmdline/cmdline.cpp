@@ -4,6 +4,7 @@
 #include <charconv>
 #include <cmath>
 #include <cstdio>
+#include <new>
 
 namespace cmdline {
 
@@ -44,6 +45,15 @@ std::optional<float> finite_float(std::string_view text) {
   const auto [stop, ec] = std::from_chars(text.data(), end, v);
   if (ec != std::errc() || stop != end || !std::isfinite(v)) return std::nullopt;
   return v;
+}
+
+int run_main(const char* program, int (*body)(int, char**), int argc, char** argv) {
+  try {
+    return body(argc, argv);
+  } catch (const std::bad_alloc&) {
+    std::fprintf(stderr, "%s: out of memory\n", program);
+    return 1;
+  }
 }
 
 }  // namespace cmdline

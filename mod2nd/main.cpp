@@ -2,7 +2,6 @@
 // discontinuities" (.nd) file for TauP-style travel-time tools.
 #include <cstdio>
 #include <cstdlib>
-#include <new>
 #include <optional>
 #include <string>
 #include <utility>
@@ -147,11 +146,4 @@ int run(int argc, char** argv) {
 
 }  // namespace
 
-int main(int argc, char** argv) {
-    try {
-        return run(argc, argv);
-    } catch (const std::bad_alloc&) {
-        std::fputs("mod2nd: out of memory\n", stderr);
-        return EXIT_FAILURE;
-    }
-}
+int main(int argc, char** argv) { return cmdline::run_main("mod2nd", run, argc, argv); }

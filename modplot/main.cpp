@@ -4,7 +4,6 @@
 #include <algorithm>
 #include <cstdio>
 #include <cstdlib>
-#include <new>
 #include <optional>
 #include <string>
 #include <vector>
@@ -157,11 +156,4 @@ int run(int argc, char** argv) {
 
 }  // namespace
 
-int main(int argc, char** argv) {
-    try {
-        return run(argc, argv);
-    } catch (const std::bad_alloc&) {
-        std::fputs("modplot: out of memory\n", stderr);
-        return EXIT_FAILURE;
-    }
-}
+int main(int argc, char** argv) { return cmdline::run_main("modplot", run, argc, argv); }

@@ -4,7 +4,6 @@
 #include <cstdio>
 #include <cstdlib>
 #include <map>
-#include <new>
 #include <string>
 #include <vector>
 
@@ -219,11 +218,4 @@ int run(int argc, char** argv) {
 
 }  // namespace
 
-int main(int argc, char** argv) {
-  try {
-    return run(argc, argv);
-  } catch (const std::bad_alloc&) {
-    std::fputs("seis2rec: out of memory\n", stderr);
-    return EXIT_FAILURE;
-  }
-}
+int main(int argc, char** argv) { return cmdline::run_main("seis2rec", run, argc, argv); }

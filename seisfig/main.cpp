@@ -6,7 +6,6 @@
 #include <cstdio>
 #include <cstdlib>
 #include <memory>
-#include <new>
 #include <string>
 #include <vector>
 
@@ -206,11 +205,4 @@ int run(int argc, char** argv) {
 
 }  // namespace
 
-int main(int argc, char** argv) {
-  try {
-    return run(argc, argv);
-  } catch (const std::bad_alloc&) {
-    std::fputs("seisfig: out of memory\n", stderr);
-    return EXIT_FAILURE;
-  }
-}
+int main(int argc, char** argv) { return cmdline::run_main("seisfig", run, argc, argv); }
