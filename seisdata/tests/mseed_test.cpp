@@ -178,12 +178,21 @@ TEST(Mseed, DamagedFilesGiveOneMessageNamingTheFile) {
 
 namespace {
 
+constexpr bool kAddressSanitizer =
+#if defined(__SANITIZE_ADDRESS__)
+    true;
+#else
+    false;
+#endif
+
 TEST(Mseed, ManyDistinctLibraryWarningsAreCappedWithACount) {
   // 40,000 Steim-2 records, each with its own integrity warning (Xn, the
   // frame's copy of the last sample, set to the record's index).  Checking
   // each warning against all before it took about 9 s for this file; a
-  // lookup in a hash set takes well under one.
-  constexpr std::size_t kRecords = 40000, kShown = 20;
+  // lookup in a hash set takes well under one.  AddressSanitizer's realloc
+  // copies at every growth of libmseed's sample buffer, which makes reading
+  // so many records take minutes there: its builds read fewer.
+  constexpr std::size_t kRecords = kAddressSanitizer ? 2000 : 40000, kShown = 20;
   std::vector<std::int32_t> samples(kRecords * 103);
   for (std::size_t i = 0; i < samples.size(); ++i) samples[i] = i % 2 == 0 ? (1 << 27) : -(1 << 27);
   std::vector<std::uint8_t> b = seisdata::testing::mseed_int_bytes(samples, 11, 0);
@@ -200,8 +209,8 @@ TEST(Mseed, ManyDistinctLibraryWarningsAreCappedWithACount) {
   ASSERT_EQ(traces.size(), 1u);
   EXPECT_EQ(traces[0].samples.size(), samples.size());
   ASSERT_EQ(notes.size(), kShown + 1);
-  EXPECT_EQ(notes[0], "in.mseed: libmseed: XX_INT_00_BHZ_D: Warning: Data integrity check for Steim-2 failed, "
-                      "last_data=-134217728, Xn=0");
+  EXPECT_EQ(notes[0], "in.mseed: libmseed: XX_INT_00_BHZ_D: Warning: Data integrity check for Steim2 failed, "
+                      "Last sample=134217728, Xn=0");
   EXPECT_EQ(notes.back(), "in.mseed: libmseed: " + std::to_string(kRecords - kShown) + " more messages not shown");
 }
 
