@@ -49,10 +49,17 @@ release: deps
 	cmake --build build-release -j $(JOBS)
 
 # make install PREFIX=DIR (default /usr/local); the tree may be moved later.
+# The prefix is configured, not only given at install time: under /usr the
+# libraries go into the multiarch directory lib/<triplet>.
 PREFIX ?= /usr/local
-install: build
-	cmake --install $(BUILD) --prefix $(PREFIX)
+install: deps
+	cmake -S . -B $(BUILD) -DCMAKE_BUILD_TYPE=RelWithDebInfo -DSEIS_WERROR=ON -DCMAKE_INSTALL_PREFIX=$(abspath $(PREFIX))
+	cmake --build $(BUILD) -j $(JOBS)
+	cmake --install $(BUILD)
 
-# A Debian package of the installed tree in $(BUILD)/seistools_*.deb.
-package: build
+# A Debian package of the tree installed under /usr, in
+# $(BUILD)/seistools_*.deb, its debug information in seistools-dbgsym_*.ddeb.
+package: deps
+	cmake -S . -B $(BUILD) -DCMAKE_BUILD_TYPE=RelWithDebInfo -DSEIS_WERROR=ON -DCMAKE_INSTALL_PREFIX=/usr
+	cmake --build $(BUILD) -j $(JOBS)
 	cd $(BUILD) && cpack -G DEB

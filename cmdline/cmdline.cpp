@@ -12,6 +12,15 @@ namespace {
 
 bool is_long_option(std::string_view a) { return a.size() > 2 && a.substr(0, 2) == "--"; }
 
+template <typename Real>
+std::optional<Real> finite(std::string_view text) {
+  Real v = 0;
+  const char* end = text.data() + text.size();
+  const auto [stop, ec] = std::from_chars(text.data(), end, v);
+  if (ec != std::errc() || stop != end || !std::isfinite(v)) return std::nullopt;
+  return v;
+}
+
 }  // namespace
 
 std::optional<std::vector<Arg>> read_args(int argc, char** argv, std::vector<std::string_view> with_value,
@@ -39,13 +48,9 @@ std::optional<std::vector<Arg>> read_args(int argc, char** argv, std::vector<std
   return args;
 }
 
-std::optional<float> finite_float(std::string_view text) {
-  float v = 0.0f;
-  const char* end = text.data() + text.size();
-  const auto [stop, ec] = std::from_chars(text.data(), end, v);
-  if (ec != std::errc() || stop != end || !std::isfinite(v)) return std::nullopt;
-  return v;
-}
+std::optional<float> finite_float(std::string_view text) { return finite<float>(text); }
+
+std::optional<double> finite_double(std::string_view text) { return finite<double>(text); }
 
 int run_main(const char* program, int (*body)(int, char**), int argc, char** argv) {
   try {

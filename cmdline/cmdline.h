@@ -35,6 +35,8 @@ enum class Take { not_mine, taken, bad };
 // blanks, no '+', no "inf" or "nan"); nothing for anything else.
 std::optional<float> finite_float(std::string_view text);
 
+// The same as a double.
+std::optional<double> finite_double(std::string_view text);
 // Runs a program's body: an allocation failure anywhere in it ends the run
 // with "PROGRAM: out of memory" on the standard error stream and status 1
 // instead of an abort.

@@ -62,3 +62,12 @@ if [ -x "$build/seisfig/seisfig" ]; then
 else
   echo "seisfig: not built (needs the renderer); no pictures of the miniSEED data"
 fi
+
+# The same data processed: demeaned, tapered and band-passed 0.01-0.1 Hz
+# (periods of 10 to 100 s, the surface waves of the long-period channel),
+# zero-phase; the title says what was applied.
+if [ -x "$build/seisfig/seisfig" ]; then
+  "$build/seisfig/seisfig" "$mseed" --demean --taper 0.05 --bandpass 0.01,0.1 --zerophase \
+    -o "$out/seisfig-bandpass.png"
+  echo "seisfig: $mseed band-passed 0.01-0.1 Hz, drawn to $out/seisfig-bandpass.png"
+fi

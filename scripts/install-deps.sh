@@ -7,6 +7,8 @@ packages=(g++ cmake make gfortran libgtest-dev libbenchmark-dev libcairo2-dev li
 packages+=(pkgconf dpkg-dev)
 # miniSEED and SAC input, their cross-checks, and the gnuplot comparison in make bench.
 packages+=(libmseed-dev libmseed-doc mseed2sac sac2mseed gnuplot-nox hyperfine)
+# man: the library's manual pages rendered in the install test and the package check.
+packages+=(man-db)
 missing=()
 for p in "${packages[@]}"; do
   dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed" || missing+=("$p")

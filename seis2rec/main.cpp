@@ -104,7 +104,7 @@ int parse_args(int argc, char** argv, Options& o) {
     std::fprintf(stderr, "seis2rec: %s\n", error.c_str());
     return kUsageError;
   }
-  return 0;
+  return traceinput::check_options(o.input, "seis2rec") ? 0 : kUsageError;
 }
 
 // The records to write: each trace windowed, then whole or split.

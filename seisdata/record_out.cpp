@@ -89,6 +89,7 @@ bool format_record(const Trace& trace, std::string& text, std::string& error) {
   text += "sampling rate " + shortest(trace.rate) + " Hz, interval " + interval + " s, " +
           std::to_string(n) + " samples\n";
   std::string origin = base_name(trace.source) + ", " + trace.format;
+  if (!trace.processing.empty()) origin += "; " + trace.processing;
   if (!trace.note.empty()) origin += "; " + trace.note;
   text += header_text(origin) + "\n";
   right_aligned(text, "0.0", 15);                   // columns 1-15: not used

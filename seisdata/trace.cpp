@@ -69,10 +69,12 @@ Trace slice(const Trace& trace, std::size_t first, std::size_t count) {
   part.source = trace.source;
   part.format = trace.format;
   part.note = trace.note;
+  part.processing = trace.processing;
   // No later than the last time a trace may have: an offset past the int64
   // range would wrap.
   const double offset = static_cast<double>(first) / trace.rate * 1e6;
-  part.start_us = offset < kLongestOffsetUs ? std::min<std::int64_t>(trace.start_us + std::llround(offset), kLastTimeUs) : kLastTimeUs;
+  part.start_us = offset < kLongestOffsetUs ? std::min<std::int64_t>(trace.start_us + std::llround(offset), kLastTimeUs)
+                                            : kLastTimeUs;
   part.samples.assign(trace.samples.begin() + static_cast<std::ptrdiff_t>(first),
                       trace.samples.begin() + static_cast<std::ptrdiff_t>(first + count));
   return part;

@@ -28,7 +28,8 @@ void usage(std::FILE* out) {
       "record: an 8 by 4 inch frame, automatic scaling, \"Time (s)\" and \"Amp\".\n"
       "One page per trace: one PDF, or numbered PNG/SVG files OUT-1.png, OUT-2.png, ...\n"
       "  --title T          title of every page (default: the trace identifier and\n"
-      "                     start time; for a record, its first header line);\n"
+      "                     start time; for a record, its first header line; then\n"
+      "                     what processing was applied, if any);\n"
       "                     --title ' ' gives tracel's title and tracel's plot file\n"
       "%s%s"
       "  --help\n"
@@ -74,7 +75,9 @@ int parse_args(int argc, char** argv, Options& o) {
     usage(stderr);
     return kUsageError;
   }
-  return figure::check_options(o.figure, o.files, "seisfig") ? 0 : kUsageError;
+  return traceinput::check_options(o.input, "seisfig") && figure::check_options(o.figure, o.files, "seisfig")
+             ? 0
+             : kUsageError;
 }
 
 // One trace to draw: samples, interval, default title and where it came from.
@@ -117,6 +120,20 @@ bool read_record_page(const std::string& path, std::vector<std::uint8_t>& bytes,
   return true;
 }
 
+// A default title with what was applied to the samples, when anything was.
+std::string with_processing(const std::string& title, const std::string& applied) {
+  return applied.empty() ? title : title + "; " + applied;
+}
+
+// A record's samples processed as traceinput processes a trace read from a
+// file, at the rate its interval gives.
+bool process_record_page(const processing::Spec& spec, Page& page, std::string& error) {
+  if (!spec.any()) return true;
+  if (!processing::apply(spec, 1.0 / static_cast<double>(page.dt), page.samples, error)) return false;
+  page.title = with_processing(page.title, processing::describe(spec));
+  return true;
+}
+
 bool read_pages(const Options& o, std::vector<Page>& pages) {
   for (const std::string& file : o.files) {
     // Each file is read once: a pipe or FIFO gives its bytes only once.
@@ -131,6 +148,10 @@ bool read_pages(const Options& o, std::vector<Page>& pages) {
       if (!read_record_page(file, bytes, page, error)) {
         std::fprintf(stderr, "seisfig: %s: neither SAC, miniSEED nor a record: %s\n", file.c_str(),
                      error.c_str());
+        return false;
+      }
+      if (!process_record_page(o.input.processing, page, error)) {
+        std::fprintf(stderr, "seisfig: %s: %s\n", file.c_str(), error.c_str());
         return false;
       }
       pages.push_back(std::move(page));
@@ -150,7 +171,8 @@ bool read_pages(const Options& o, std::vector<Page>& pages) {
         std::fprintf(stderr, "seisfig: %s: %s: too many samples to draw\n", file.c_str(), t.id().c_str());
         return false;
       }
-      pages.push_back(Page{std::move(t.samples), t.dt, t.id() + " " + seisdata::iso_time(t.start_us),
+      pages.push_back(Page{std::move(t.samples), t.dt,
+                           with_processing(t.id() + " " + seisdata::iso_time(t.start_us), t.processing),
                            file + ": " + t.id()});
     }
     if (pages.size() > figure::kMaxPages) {

@@ -57,6 +57,11 @@ TEST(FiniteFloat, WholeTextOnly) {
   EXPECT_EQ(cmdline::finite_float("3.40282347e38"), 3.40282347e38f);
   for (const char* bad : {"", " 1", "1 ", "+1", "1,2", "x", "inf", "nan", "1e39"})
     EXPECT_FALSE(cmdline::finite_float(bad).has_value()) << '"' << bad << '"';
+  // The same as a double: rounded to double, finite up to the double range.
+  EXPECT_EQ(cmdline::finite_double("0.01"), 0.01);
+  EXPECT_EQ(cmdline::finite_double("1e39"), 1e39);
+  for (const char* bad : {"", "1 ", "+1", "0.01,1", "nan", "1e309"})
+    EXPECT_FALSE(cmdline::finite_double(bad).has_value()) << '"' << bad << '"';
 }
 
 }  // namespace

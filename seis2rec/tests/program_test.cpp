@@ -221,4 +221,61 @@ TEST(Seis2rec, OutputsInputsAndMessages) {
   EXPECT_EQ(run(dir.path(), "echo n.rec | " + std::string(TRACEL)).status, 0);
 }
 
+// Processing through the shared options: each contiguous trace on its own,
+// what was applied on header line 3, refusals that write nothing.
+TEST(Seis2rec, ProcessingOptions) {
+  zarvo::testing::ScratchDir dir;
+  SacSpec low, high;
+  low.samples.assign(400, 100.0f);
+  high.samples.assign(400, 300.0f);
+  high.min += 1;  // 20 s of samples, then a gap of 40 s
+  write_file(dir.file("low.sac"), seisdata::testing::sac_bytes(low));
+  write_file(dir.file("high.sac"), seisdata::testing::sac_bytes(high));
+  for (const char* f : {"low", "high"})
+    ASSERT_EQ(run(dir.path(), std::string(SAC2MSEED) + " -s 1 " + f + ".sac").status, 0);
+  write_file(dir.file("gap.mseed"), read_text(dir.file("low.mseed")) + read_text(dir.file("high.mseed")));
+
+  // Demeaned across the gap both parts would be 100 away from 0.
+  auto o = run(dir.path(), kSeis2rec + " gap.mseed --demean");
+  ASSERT_EQ(o.status, 0) << o.err;
+  std::string zeros;  // 80 lines of five 16-column fields 0.0
+  for (int field = 0; field < 400; ++field) zeros += std::string(13, ' ') + (field % 5 == 4 ? "0.0\n" : "0.0");
+  for (const char* name : {"XX.TEST.00.BHZ-1.rec", "XX.TEST.00.BHZ-2.rec"}) {
+    const std::string record = read_text(dir.file(name));
+    const std::size_t line3 = record.find('\n', record.find('\n') + 1) + 1;
+    EXPECT_EQ(record.substr(line3, record.find('\n', line3) - line3).substr(0, 10), "gap.mseed,");
+    EXPECT_NE(record.find("; demean\n"), std::string::npos) << name;
+    EXPECT_EQ(from_count_line(record), "            0.0  400           0.05\n" + zeros) << name;
+  }
+
+  const struct {
+    const char* args;
+    int status;
+    const char* message;
+  } cases[] = {
+      {"--lowpass 10", 1,
+       "seis2rec: low.sac: XX.TEST.00.BHZ from 2024-02-29T12:30:15.250000Z: --lowpass 10 Hz: at or above the "
+       "Nyquist frequency, 10 Hz at a sampling rate of 20 Hz\n"},
+      {"--highpass 0.04", 1,
+       "seis2rec: low.sac: XX.TEST.00.BHZ from 2024-02-29T12:30:15.250000Z: --highpass: 400 samples are too few: "
+       "a filter needs at least one period of its lowest corner, 500 samples at a sampling rate of 20 Hz\n"},
+      {"--taper 0.51", 2, "seis2rec: bad --taper value '0.51' (a fraction above 0, at most 0.5)\n"},
+      {"--corners 0 --lowpass 1", 2, "seis2rec: bad --corners value '0' (a whole number, 1 to 10)\n"},
+      {"--bandpass 2", 2, "seis2rec: bad --bandpass value '2' (F1,F2 in Hz, 0 < F1 < F2)\n"},
+      {"--bandpass 2,2", 2, "seis2rec: bad --bandpass value '2,2' (F1,F2 in Hz, 0 < F1 < F2)\n"},
+      {"--lowpass -1", 2, "seis2rec: bad --lowpass value '-1' (a frequency above 0 Hz)\n"},
+      {"--highpass 1 --lowpass 2", 2,
+       "seis2rec: --lowpass after --highpass: one filter at a time (--bandpass F1,F2 for a band)\n"},
+      {"--zerophase --demean", 2, "seis2rec: --zerophase needs a filter: --lowpass, --highpass or --bandpass\n"},
+      {"--corners 2", 2, "seis2rec: --corners needs a filter: --lowpass, --highpass or --bandpass\n"},
+  };
+  const std::vector<std::string> before = list_dir(dir.path());
+  for (const auto& c : cases) {
+    o = run(dir.path(), kSeis2rec + " low.sac -o x.rec " + c.args);
+    EXPECT_EQ(o.status, c.status) << c.args;
+    EXPECT_EQ(o.err, c.message);
+  }
+  EXPECT_EQ(list_dir(dir.path()), before);
+}
+
 }  // namespace

@@ -26,6 +26,7 @@ struct Trace {
   std::string source;            // the file read
   std::string format;            // "miniSEED Steim-2", "SAC big-endian", ...
   std::string note;              // what changed in the samples, empty when nothing
+  std::string processing;        // what was applied to them ("demean, lowpass 1 Hz 4 corners"), or empty
 
   std::string id() const;        // NET.STA.LOC.CHA
 };
@@ -96,7 +97,10 @@ constexpr int kSamplesPerLine = 5;
 // (E exponent when shorter); at most 15 characters for any finite float.
 std::string format_float(float v);
 
-// The record text of a trace of at most kMaxRecordSamples samples.  False
+// The record text of a trace of at most kMaxRecordSamples samples: line 1
+// the identifier and start time, line 2 the rate, interval and count, line
+// 3 the source file and format, then what was applied and the note, when
+// there are any.  False
 // (with the reason) when the trace cannot be written exactly.
 bool format_record(const Trace& trace, std::string& text, std::string& error);
 

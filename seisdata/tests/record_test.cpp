@@ -84,6 +84,11 @@ TEST(Record, ExactBytes) {
             "            0.0    6           0.05\n"
             "            -2.5            -1.5            -0.5             0.5             1.5\n"
             "             2.5\n");
+  // What was applied to the samples goes before the note.
+  t.processing = "demean, lowpass 1 Hz 4 corners";
+  ASSERT_TRUE(seisdata::format_record(t, text, error)) << error;
+  EXPECT_EQ(text.substr(text.find("test.mseed"), text.find("\n            0.0") - text.find("test.mseed")),
+            "test.mseed, miniSEED Steim-2, big-endian; demean, lowpass 1 Hz 4 corners; " + t.note);
 }
 
 TEST(Record, TracelReadsTheSamplesAndInterval) {

@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <cmath>
+#include <filesystem>
 
 #include "support.h"
 #include "test_support.h"
@@ -182,6 +183,44 @@ TEST(Seisfig, ParallelRunsInOneDirectoryEachDrawTheirOwnTraces) {
     }
   }
   EXPECT_EQ(list_dir(dir.path()).size(), 3u * kRuns);  // no plot file or temporary left
+}
+
+// The processing options draw the same samples from SAC, from a record
+// and from seis2rec's processed record, and the default title says what
+// was applied.
+TEST(Seisfig, ProcessedTracesAndRecordsAndTheirTitles) {
+  zarvo::testing::ScratchDir dir;
+  write_file(dir.file("a.sac"), seisdata::testing::sac_bytes(wave(2000, "A")));
+  const std::string filter = " --highpass 0.5 --zerophase --taper 0.1";
+  ASSERT_EQ(run(dir.path(), std::string(SEIS2REC) + " a.sac -o a.rec").status, 0);
+  ASSERT_EQ(run(dir.path(), std::string(SEIS2REC) + " a.sac -o hp.rec" + filter).status, 0);
+  std::string first;
+  for (const std::string& input : {"a.sac" + filter, "a.rec" + filter, std::string("hp.rec")}) {
+    const auto o = run(dir.path(), kSeisfig + " --title ' ' --plotfile p.plt -o p.svg " + input);
+    ASSERT_EQ(o.status, 0) << input << ": " << o.err;
+    if (first.empty()) first = read_text(dir.file("p.plt"));
+    EXPECT_TRUE(read_text(dir.file("p.plt")) == first) << input;
+  }
+
+  const std::string applied = "; taper 0.1, highpass 0.5 Hz 4 corners zero-phase";
+  const std::pair<std::string, std::string> titles[] = {
+      {"a.sac" + filter, "XX.A.00.BHZ 2024-02-29T12:30:15.250000Z" + applied},
+      {"a.rec" + filter, "XX.A.00.BHZ 2024-02-29T12:30:15.250000Z" + applied},
+      {"a.rec --demean", "XX.A.00.BHZ 2024-02-29T12:30:15.250000Z; demean"},
+  };
+  for (const auto& [input, title] : titles) {
+    const auto o = run(dir.path(), kSeisfig + " --plotfile t.plt -o t.svg " + input);
+    ASSERT_EQ(o.status, 0) << input << ": " << o.err;
+    EXPECT_EQ(count(read_text(dir.file("t.plt")), title), 1u) << input;
+  }
+  auto o = run(dir.path(), kSeisfig + " a.rec --lowpass 10 -o x.png");
+  EXPECT_EQ(o.status, 1);
+  EXPECT_EQ(o.err, "seisfig: a.rec: --lowpass 10 Hz: at or above the Nyquist frequency, 10 Hz at a sampling "
+                   "rate of 20 Hz\n");
+  o = run(dir.path(), kSeisfig + " a.sac --zerophase -o x.png");
+  EXPECT_EQ(o.status, 2);
+  EXPECT_EQ(o.err, "seisfig: --zerophase needs a filter: --lowpass, --highpass or --bandpass\n");
+  EXPECT_FALSE(std::filesystem::exists(dir.file("x.png")));
 }
 
 }  // namespace

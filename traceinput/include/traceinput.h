@@ -1,7 +1,9 @@
 // The data programs' common input options, read in one place: which traces
-// of the SAC and miniSEED files a program takes (--select).  seis2rec,
-// seisfig and the programs drawing many traces read their files through
-// here, so an option means the same in each of them.
+// of the SAC and miniSEED files a program takes (--select) and how each is
+// processed before use (--demean, --detrend, --taper, --lowpass, --highpass,
+// --bandpass, --corners, --zerophase).  seis2rec, seisfig and the programs
+// drawing many traces read their files through here, so an option means the
+// same in each of them.
 #ifndef TRACEINPUT_H
 #define TRACEINPUT_H
 
@@ -11,12 +13,15 @@
 #include <vector>
 
 #include "cmdline.h"
+#include "processing.h"
 #include "seisdata.h"
 
 namespace traceinput {
 
 struct Options {
   std::vector<std::string> patterns;  // --select globs on NET.STA.LOC.CHA; none: every trace
+  processing::Spec processing;        // applied to each contiguous trace
+  bool corners_given = false;         // --corners, which needs a filter
 };
 
 // The input options that take a value, for cmdline::read_args.
@@ -25,11 +30,23 @@ std::vector<std::string_view> value_options();
 // The --help lines of the input options, each ending in a newline.
 const char* options_help();
 
-// Stores `arg` when it is an input option.
+// Stores `arg` when it is an input option.  Take::bad after a message
+// "PROGRAM: ..." on the standard error stream.
 cmdline::Take take_option(const cmdline::Arg& arg, Options& o, const char* program);
 
+// The checks across options once the command line is read (--corners or
+// --zerophase without a filter).  False after a message on the standard
+// error stream.
+bool check_options(const Options& o, const char* program);
+
+// Processes each trace on its own (a gap is never crossed) and records
+// what was applied in its `processing`.  False with a message naming the
+// file, the trace and the option when a trace cannot be processed (a corner
+// at or above its Nyquist frequency, too few samples for the filter).
+bool process(const Options& o, std::vector<seisdata::Trace>& traces, std::string& error);
+
 // Reads one SAC or miniSEED file and appends its traces that the options
-// select.  What the reader decided on the way goes to `notes`.
+// select, processed.  What the reader decided on the way goes to `notes`.
 bool read_file(const std::string& path, const Options& o, std::vector<seisdata::Trace>& traces,
                std::vector<std::string>& notes, std::string& error);
 

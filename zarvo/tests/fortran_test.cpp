@@ -7,6 +7,7 @@
 #include <array>
 #include <cstdio>
 #include <string>
+#include <vector>
 
 #include "state.h"
 #include "test_support.h"
@@ -29,15 +30,17 @@ struct FortranRun {
   Bytes plot;
 };
 
-FortranRun run_fortran(const testing::ScratchDir& dir) {
-  const std::string command = "cd '" + dir.path() + "' && '" FORTRAN_CALLER "' 2>/dev/null";
+// Runs a Fortran program in dir; its standard output and the plot file.
+FortranRun run_fortran(const testing::ScratchDir& dir, const std::string& program = FORTRAN_CALLER,
+                       const std::string& plot = "pltfil") {
+  const std::string command = "cd '" + dir.path() + "' && '" + program + "' 2>/dev/null";
   std::FILE* pipe = popen(command.c_str(), "r");
   EXPECT_NE(pipe, nullptr);
   std::string out;
   char buf[256];
   while (std::fgets(buf, sizeof buf, pipe) != nullptr) out += buf;
-  EXPECT_EQ(pclose(pipe), 0);
-  return {out, read_file(dir.file("pltfil"))};
+  EXPECT_EQ(pclose(pipe), 0) << command;
+  return {out, read_file(dir.file(plot))};
 }
 
 // The calls of the Fortran caller, made from C++.
@@ -154,6 +157,69 @@ TEST(FortranCaller, PredictableCommandsOfTheFirstGraph) {
   ASSERT_NE(next, cmds.end());
   EXPECT_EQ(next->op, 'e');
   EXPECT_EQ(*(next + 1), (Command{'f', {2}, ""}));
+}
+
+// The calls of forms.f90 from C++, every text ended by a zero byte: the
+// texts as the Fortran program means them.
+Bytes cxx_forms() {
+  float para[20] = {};
+  float x[5] = {};
+  float y[5] = {};
+  const int32_t np = 5;
+  para[19] = -1.0f;
+  zarvo_(&np, x, y, "", "", "forms.plt", para);
+  para[0] = 6.0f;
+  para[1] = 3.0f;
+  for (int i = 0; i < 5; ++i) {
+    x[i] = static_cast<float>(i);
+    y[i] = static_cast<float>(5 - i) * 0.5f * (i % 2 == 0 ? -1.0f : 1.0f);
+  }
+  zarvo_(&np, x, y, "Time (s)", "Amp", "Damped wave", para);
+  const float zero = 0.0f;
+  const float four = 4.0f;
+  zmove_(&zero, &zero, para);
+  zline_(&four, &zero, para);
+  const float a = 0.5f, b = 2.5f, one = 1.0f, two = 2.0f, off = -9.0f;
+  zlabel_(&a, &b, "  lead", para);
+  plabel_(&two, &one, " ", para);
+  zlabel_(&one, &one, "", para);
+  para[11] = 0.0f;
+  std::fill(para + 2, para + 10, 0.0f);
+  zarvo_(&np, x, y, "Time (s)", " ", " ", para);
+  plabel_(&one, &one, "Damped wave", para);
+  zlabel_(&off, &zero, "Amp", para);
+  std::fflush(lib.plotfile);
+  return read_file("forms.plt");
+}
+
+// The texts of the plot's text commands that are not tick numbers.
+std::vector<std::string> titles(const Bytes& plot) {
+  std::vector<std::string> out;
+  for (const Command& c : parse_plot(plot)) {
+    if (c.op == 't' && (c.text.empty() || std::string("-.0123456789").find(c.text[0]) == std::string::npos)) {
+      out.push_back(c.text);
+    }
+  }
+  return out;
+}
+
+// Plain literals, blank-padded variables and texts ended by char(0) draw the
+// same texts: trailing blanks dropped, leading ones kept, a text of blanks
+// one blank, an empty one nothing; the plot file named "forms.plt".
+TEST(FortranModule, EveryFormOfTextDrawsTheTextsWritten) {
+  InScratchDir here;
+  ::testing::internal::CaptureStderr();
+  const Bytes cxx = cxx_forms();
+  ::testing::internal::GetCapturedStderr();
+  EXPECT_EQ(titles(cxx), (std::vector<std::string>{"Time (s)", "Amp", "Damped wave", "  lead", " ", "Time (s)",
+                                                    " ", " ", "Damped wave"}));
+  for (const char* form : {"literal", "padded", "zero"}) {
+    SCOPED_TRACE(form);
+    const testing::ScratchDir dir;
+    const FortranRun run = run_fortran(dir, std::string(FORTRAN_FORMS "' '") + form, "forms.plt");
+    EXPECT_EQ(run.out, "0 0 0 0 0 0 0 0 0 -1\n3 4 -1 -1\n");
+    EXPECT_EQ(run.plot, cxx);
+  }
 }
 
 }  // namespace

@@ -5,7 +5,10 @@
  * (whose arguments always pass by reference) and C programs call them
  * directly.  Text arguments are read up to their first zero byte; the text
  * lengths that a Fortran compiler appends as hidden trailing arguments are
- * ignored.  Every entry point returns 0 on success and -1 on failure, with
+ * ignored, so a text without a zero byte is read past its end: Fortran
+ * programs that call the entry points themselves end every text with
+ * char(0); those that `use zarvo_api` have it done for them (zarvo_api(3)).
+ * Every entry point returns 0 on success and -1 on failure, with
  * one line on the standard error stream saying why.
  *
  * The plot file ("pltfil" unless named otherwise) is opened by the first
