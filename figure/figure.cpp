@@ -70,6 +70,10 @@ bool check_options(Options& o, const std::vector<std::string>& inputs, const cha
     std::fprintf(stderr, "%s: %s: the output name must end in .png, .svg or .pdf\n", program, o.out.c_str());
     return false;
   }
+  if (!o.plotfile.empty() && (o.plotfile == o.out || safeout::same_file(o.plotfile, o.out))) {
+    std::fprintf(stderr, "%s: the plot file and the picture are both %s\n", program, o.out.c_str());
+    return false;
+  }
   for (const std::string* written : {&o.out, &o.plotfile}) {
     if (std::string error; !written->empty() && !safeout::not_an_input(*written, inputs, error)) {
       std::fprintf(stderr, "%s: %s\n", program, error.c_str());

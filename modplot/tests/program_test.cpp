@@ -72,6 +72,7 @@ TEST_F(Modplot, Refusals) {
         {"prem32.mod --plotfile " + std::string(81, 'p'), 2,
          "modplot: the --plotfile name must have 1 to 80 characters"},
         {"prem32.mod --dpi 0", 2, "modplot: bad --dpi value '0'"},
+        {"prem32.mod --plotfile f.png -o f.png", 2, "modplot: the plot file and the picture are both f.png"},
         {"prem32.mod --frobnicate", 2, "modplot: unknown option --frobnicate"},
         {many, 2, "modplot: at most 20 models in one figure"},
         {"prem32.mod missing.mod", 1, "modplot: cannot open missing.mod: No such file or directory"},

@@ -42,10 +42,11 @@ const char* options_help();
 cmdline::Take take_option(const cmdline::Arg& arg, Options& o, const char* program);
 
 // The checks after the command line is read: an output whose extension is
-// .png, .svg or .pdf, a plot file name the library accepts, and neither of
-// them naming one of `inputs` (the same file under any name).  Sets the
-// default font directory when --fonts was not given.  False after a
-// message on the standard error stream.
+// .png, .svg or .pdf, a plot file name the library accepts, neither of
+// them naming one of `inputs` (the same file under any name) nor each
+// other.  Keeps `inputs` for render() and sets the default font directory
+// when --fonts was not given.  False after a message on the standard error
+// stream.
 bool check_options(Options& o, const std::vector<std::string>& inputs, const char* program);
 
 // The plot file the library writes.  open() names it for the library
