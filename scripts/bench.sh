@@ -125,3 +125,12 @@ done
 awk -v r="$raw_best" -v f="$filtered_best" -v p="$filter_ms" 'BEGIN {
   printf "  seisfig: raw %.0f ms, with --bandpass 0.5,5 --zerophase %.0f ms; the filter alone %.0f ms, %.0f %% of the filtered figure\n",
     r / 1000, f / 1000, p, 100 * p * 1000 / f }'
+
+# modtt: a table of six phases at 181 distances, through the bundled PREM
+# and through layergen's modout (with the reflections from its step).
+cp "$(dirname "$0")/../layergen/prem32.mod" "$work/"
+(cd "$work" && "$build/layergen/layergen")
+bench "modtt, P,S,PcP,ScS,PKP,SKS at 0:180:1 through PREM (target: well under 1 s)" \
+  "'$build/modtt/modtt' prem32.mod --phases P,S,PcP,ScS,PKP,SKS --distances 0:180:1 > /dev/null"
+bench "modtt, P,S,PcP,ScS,PdP,SdS at 0:180:1 through modout (target: well under 1 s)" \
+  "'$build/modtt/modtt' modout --phases P,S,PcP,ScS,PdP,SdS --distances 0:180:1 > /dev/null"

@@ -22,7 +22,7 @@ scripts=$(cd "$(dirname "$0")" && pwd)
 dpkg-deb -c "$deb" | awk '{print $6}' | sed -e 's|^\./|/|' -e 's|zarvoTargets-[a-z]*\.cmake|zarvoTargets-BUILDTYPE.cmake|' \
   | grep -v '/$' | sort >"$work/files"
 {
-  for p in hershey2font layergen mod2nd modplot pltdump pltrender seis2rec seisfig tracel; do
+  for p in hershey2font layergen mod2nd modplot modtt pltdump pltrender seis2rec seisfig tracel; do
     echo "/usr/bin/$p"
     echo "/usr/share/man/man1/$p.1"
   done
@@ -59,6 +59,7 @@ env -u PLTRENDER_FONTS "$usr/bin/pltrender" pltfil plot.png 2>render.txt
 [ -s plot.png ] || fail "pltrender wrote no picture"
 "$usr/bin/mod2nd" prem32.mod -o prem.nd 2>/dev/null
 grep -qx outer-core prem.nd || fail "mod2nd wrote no core-mantle boundary"
+"$usr/bin/modtt" prem.nd --phases PcP --distances 0 | grep -q "^0	PcP	" || fail "modtt gave no PcP"
 env -u PLTRENDER_FONTS "$usr/bin/modplot" prem32.mod modout -o model.png --zoom 2400,2891 2>modplot.txt
 [ ! -s modplot.txt ] || fail "modplot said: $(cat modplot.txt)"
 [ -s model.png ] || fail "modplot wrote no picture"

@@ -25,6 +25,12 @@ for model in prem32.mod modout modout2; do
 done
 echo "mod2nd: $out/models/prem32.nd, modout.nd and modout2.nd"
 
+# modtt: travel times through PREM and through modout, whose step 250 km
+# above the core gives the reflections PdP and SdS.
+"$build/modtt/modtt" "$out/layergen/prem32.mod" --phases P,S,PcP,ScS --distances 40:80:20 | tee "$out/modtt-prem.tsv"
+"$build/modtt/modtt" "$out/layergen/modout" --phases P,S,PcP,ScS,PdP,SdS --distances 40:80:20 | tee "$out/modtt-modout.tsv"
+echo "modtt: the tables above in $out/modtt-prem.tsv and $out/modtt-modout.tsv"
+
 # modplot: the lowermost mantle of PREM against modout and modout2, and the
 # whole of PREM (skipped when the renderer is not built).
 if [ -x "$build/modplot/modplot" ]; then
