@@ -178,13 +178,6 @@ TEST(Mseed, DamagedFilesGiveOneMessageNamingTheFile) {
 
 namespace {
 
-constexpr bool kAddressSanitizer =
-#if defined(__SANITIZE_ADDRESS__)
-    true;
-#else
-    false;
-#endif
-
 TEST(Mseed, ManyDistinctLibraryWarningsAreCappedWithACount) {
   // 40,000 Steim-2 records, each with its own integrity warning (Xn, the
   // frame's copy of the last sample, set to the record's index).  Checking
@@ -192,7 +185,7 @@ TEST(Mseed, ManyDistinctLibraryWarningsAreCappedWithACount) {
   // lookup in a hash set takes well under one.  AddressSanitizer's realloc
   // copies at every growth of libmseed's sample buffer, which makes reading
   // so many records take minutes there: its builds read fewer.
-  constexpr std::size_t kRecords = kAddressSanitizer ? 2000 : 40000, kShown = 20;
+  constexpr std::size_t kRecords = zarvo::testing::kAddressSanitizer ? 2000 : 40000, kShown = 20;
   std::vector<std::int32_t> samples(kRecords * 103);
   for (std::size_t i = 0; i < samples.size(); ++i) samples[i] = i % 2 == 0 ? (1 << 27) : -(1 << 27);
   std::vector<std::uint8_t> b = seisdata::testing::mseed_int_bytes(samples, 11, 0);

@@ -88,14 +88,6 @@ TEST(Seisfig, BadInputAndUsage) {
   EXPECT_EQ(list_dir(dir.path()), (std::vector<std::string>{"cut.mseed", "text.txt"}));
 }
 
-// AddressSanitizer reserves more address space than a tight ulimit -v allows.
-constexpr bool kAddressSanitizer =
-#if defined(__SANITIZE_ADDRESS__)
-    true;
-#else
-    false;
-#endif
-
 TEST(Seisfig, PipesFifosAndEndlessInputNeitherHangNorAbort) {
   zarvo::testing::ScratchDir dir;
   write_file(dir.file("w.sac"), seisdata::testing::sac_bytes(wave(300, "A")));
@@ -116,7 +108,8 @@ TEST(Seisfig, PipesFifosAndEndlessInputNeitherHangNorAbort) {
       {"ulimit -v 400000 && timeout 20 " + seis2rec + " /dev/zero", 1, "seis2rec: out of memory\n"},
   };
   for (const auto& c : cases) {
-    if (kAddressSanitizer && c.command.find("ulimit") != std::string::npos) continue;
+    // AddressSanitizer reserves more address space than a tight ulimit -v allows.
+    if (zarvo::testing::kAddressSanitizer && c.command.find("ulimit") != std::string::npos) continue;
     const auto o = run(dir.path(), c.command);
     EXPECT_EQ(o.status, c.status) << c.command;
     EXPECT_EQ(o.err, c.err) << c.command;
