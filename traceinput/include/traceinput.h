@@ -7,6 +7,7 @@
 #ifndef TRACEINPUT_H
 #define TRACEINPUT_H
 
+#include <cstdint>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -48,6 +49,10 @@ bool process(const Options& o, std::vector<seisdata::Trace>& traces, std::string
 // select, processed.  What the reader decided on the way goes to `notes`.
 bool read_file(const std::string& path, const Options& o, std::vector<seisdata::Trace>& traces,
                std::vector<std::string>& notes, std::string& error);
+
+// The same for a file already read into memory with seisdata::read_bytes.
+bool read_data(const std::string& path, const std::vector<std::uint8_t>& bytes, const Options& o,
+               std::vector<seisdata::Trace>& traces, std::vector<std::string>& notes, std::string& error);
 
 }  // namespace traceinput
 

@@ -21,6 +21,7 @@ namespace figure {
 constexpr double kDefaultDpi = 150;
 constexpr double kMaxDpi = 2400;          // beyond, every figure's PNG page is too large
 constexpr std::size_t kPlotNameMax = 80;  // the longest plot file name the library accepts
+constexpr std::size_t kMaxPages = 1000;   // pages in one figure
 
 struct Options {
   std::string out;        // -o: the picture; its extension gives the format
@@ -28,6 +29,7 @@ struct Options {
   double dpi = kDefaultDpi;  // --dpi: PNG resolution
   std::string font_dir;   // --fonts, else the renderer's default directory
   bool fonts_given = false;
+  std::vector<std::string> inputs;  // set by check_options: no output may replace them
 };
 
 // The common options that take a value, for cmdline::read_args.
@@ -41,15 +43,12 @@ const char* options_help();
 cmdline::Take take_option(const cmdline::Arg& arg, Options& o, const char* program);
 
 // The checks after the command line is read: an output whose extension is
-// .png, .svg or .pdf, a plot file name the library accepts, and neither of
-// them naming one of `inputs` (the same file under any name).  Sets the
-// default font directory when --fonts was not given.  False after a
-// message on the standard error stream.
+// .png, .svg or .pdf, a plot file name the library accepts, neither of
+// them naming one of `inputs` (the same file under any name) nor each
+// other.  Keeps `inputs` for render() and sets the default font directory
+// when --fonts was not given.  False after a message on the standard error
+// stream.
 bool check_options(Options& o, const std::vector<std::string>& inputs, const char* program);
-
-// True when `a` and `b` name the same existing file (same device and
-// inode), however they are spelled.
-bool same_file(const std::string& a, const std::string& b);
 
 // The plot file the library writes.  open() names it for the library
 // (through the environment variable pltfil, read when the library opens
@@ -92,7 +91,8 @@ struct Curve {
 Curve reduce_columns(std::size_t n, const float* x, const float* y, const float* para);
 
 // Renders plot file bytes to o.out (numbered files for several PNG or SVG
-// pages, one PDF for all) at o.dpi with the fonts in o.font_dir.
+// pages, one PDF for all) at o.dpi with the fonts in o.font_dir; more than
+// kMaxPages pages are refused.
 bool render(const std::vector<std::uint8_t>& bytes, const Options& o, std::string& error);
 
 }  // namespace figure
