@@ -4,6 +4,7 @@
 #include <charconv>
 #include <cmath>
 #include <cstdio>
+#include <new>
 
 namespace cmdline {
 
@@ -50,5 +51,14 @@ std::optional<std::vector<Arg>> read_args(int argc, char** argv, std::vector<std
 std::optional<float> finite_float(std::string_view text) { return finite<float>(text); }
 
 std::optional<double> finite_double(std::string_view text) { return finite<double>(text); }
+
+int run_main(const char* program, int (*body)(int, char**), int argc, char** argv) {
+  try {
+    return body(argc, argv);
+  } catch (const std::bad_alloc&) {
+    std::fprintf(stderr, "%s: out of memory\n", program);
+    return 1;
+  }
+}
 
 }  // namespace cmdline

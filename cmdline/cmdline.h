@@ -37,6 +37,10 @@ std::optional<float> finite_float(std::string_view text);
 
 // The same as a double.
 std::optional<double> finite_double(std::string_view text);
+// Runs a program's body: an allocation failure anywhere in it ends the run
+// with "PROGRAM: out of memory" on the standard error stream and status 1
+// instead of an abort.
+int run_main(const char* program, int (*body)(int, char**), int argc, char** argv);
 
 }  // namespace cmdline
 

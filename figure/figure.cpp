@@ -11,6 +11,8 @@
 #include <zarvo/zarvo.hpp>
 
 #include "column_reducer.h"
+#include "safeout.h"
+
 #include "render.h"
 #include "textlayout.h"
 
@@ -68,26 +70,23 @@ Take take_option(const cmdline::Arg& arg, Options& o, const char* program) {
   return Take::taken;
 }
 
-bool same_file(const std::string& a, const std::string& b) {
-  struct stat sa {}, sb {};
-  if (stat(a.c_str(), &sa) != 0 || stat(b.c_str(), &sb) != 0) return false;
-  return sa.st_dev == sb.st_dev && sa.st_ino == sb.st_ino;
-}
-
 bool check_options(Options& o, const std::vector<std::string>& inputs, const char* program) {
   if (pltrender::format_from_path(o.out) == pltrender::Format::unknown) {
     std::fprintf(stderr, "%s: %s: the output name must end in .png, .svg or .pdf\n", program, o.out.c_str());
     return false;
   }
-  for (const std::string& input : inputs) {
-    for (const std::string* written : {&o.out, &o.plotfile}) {
-      if (!written->empty() && (*written == input || same_file(*written, input))) {
-        std::fprintf(stderr, "%s: %s is an input; it would be overwritten\n", program, written->c_str());
-        return false;
-      }
+  if (!o.plotfile.empty() && (o.plotfile == o.out || safeout::same_file(o.plotfile, o.out))) {
+    std::fprintf(stderr, "%s: the plot file and the picture are both %s\n", program, o.out.c_str());
+    return false;
+  }
+  for (const std::string* written : {&o.out, &o.plotfile}) {
+    if (std::string error; !written->empty() && !safeout::not_an_input(*written, inputs, error)) {
+      std::fprintf(stderr, "%s: %s\n", program, error.c_str());
+      return false;
     }
   }
   if (!o.fonts_given) o.font_dir = pltrender::default_font_dir();
+  o.inputs = inputs;
   return true;
 }
 
@@ -207,8 +206,17 @@ bool render(const std::vector<std::uint8_t>& bytes, const Options& o, std::strin
   pltrender::RenderOptions options;
   options.dpi = o.dpi;
   options.pen_colours = o.pen_colours;
+  options.max_pages = kMaxPages;
+  options.size_advice = "use a lower --dpi";
+  options.inputs = o.inputs;
+  const pltrender::PlotScan scan = pltrender::scan(bytes.data(), bytes.size(), kMaxPages);
+  if (scan.ok && scan.too_many_pages()) {
+    error = "more than " + std::to_string(kMaxPages) + " pages; one figure holds at most " +
+            std::to_string(kMaxPages);
+    return false;
+  }
   pltrender::FontSet fonts(o.font_dir);
-  return pltrender::render_bytes(bytes.data(), bytes.size(), o.out, options, fonts, error);
+  return pltrender::render_scanned(bytes.data(), scan, o.out, options, fonts, error);
 }
 
 bool render_page(const Page& page, const Options& o, std::string& error) {
@@ -216,6 +224,7 @@ bool render_page(const Page& page, const Options& o, std::string& error) {
   options.dpi = o.dpi;
   options.pen_colours = o.pen_colours;
   options.start_thickness = page.start_thickness;
+  options.inputs = o.inputs;
   pltrender::FontSet fonts(o.font_dir);
   return pltrender::render_bytes(page.bytes.data(), page.bytes.size(), o.out, options, fonts, error);
 }

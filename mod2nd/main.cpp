@@ -1,12 +1,7 @@
 // mod2nd: converts a model file in layergen's layout into a "named
 // discontinuities" (.nd) file for TauP-style travel-time tools.
-#include <sys/stat.h>
-#include <unistd.h>
-
-#include <cerrno>
 #include <cstdio>
 #include <cstdlib>
-#include <cstring>
 #include <optional>
 #include <string>
 #include <utility>
@@ -15,6 +10,7 @@
 #include "cmdline.h"
 #include "modelfile.h"
 #include "nd.h"
+#include "safeout.h"
 
 namespace {
 
@@ -44,37 +40,6 @@ std::string defaultOutput(const std::string& model) {
     return base + ".nd";
 }
 
-bool sameFile(const std::string& a, const std::string& b) {
-    struct stat sa {}, sb {};
-    return stat(a.c_str(), &sa) == 0 && stat(b.c_str(), &sb) == 0 && sa.st_dev == sb.st_dev && sa.st_ino == sb.st_ino;
-}
-
-// Writes `text` to `path` through a temporary file in the same directory,
-// renamed into place only when complete: a failed run leaves no partial file.
-bool writeFile(const std::string& path, const std::string& text, std::string& error) {
-    std::string temp = path + ".XXXXXX";
-    const int fd = mkstemp(temp.data());
-    if (fd < 0) {
-        error = "cannot create " + temp + ": " + std::strerror(errno);
-        return false;
-    }
-    std::FILE* f = fdopen(fd, "w");
-    bool ok = f != nullptr && std::fwrite(text.data(), 1, text.size(), f) == text.size();
-    if (f != nullptr) ok = std::fclose(f) == 0 && ok;
-    else close(fd);
-    if (ok) {  // the mode a newly created file would get (mkstemp makes it 0600)
-        const mode_t mask = umask(0);
-        umask(mask);
-        ok = chmod(temp.c_str(), 0666 & ~mask) == 0;
-    }
-    if (!ok || std::rename(temp.c_str(), path.c_str()) != 0) {
-        error = "cannot write " + path + ": " + std::strerror(errno);
-        std::remove(temp.c_str());
-        return false;
-    }
-    return true;
-}
-
 struct Options {
     std::string model;
     std::string output;
@@ -91,6 +56,10 @@ std::optional<int> parseArguments(int argc, char** argv, Options& o) {
             usage(stdout);
             return EXIT_SUCCESS;
         } else if (a == "-o") {
+            if (value.empty()) {
+                std::fputs("mod2nd: -o needs a file name\n", stderr);
+                return kUsageStatus;
+            }
             o.output = value;
         } else if (a == "--moho") {
             o.moho = cmdline::finite_float(value);
@@ -114,6 +83,10 @@ std::optional<int> parseArguments(int argc, char** argv, Options& o) {
         return kUsageStatus;
     }
     if (o.output.empty()) o.output = defaultOutput(o.model);
+    if (std::string error; o.output != "-" && !safeout::not_an_input(o.output, {o.model}, error)) {
+        std::fprintf(stderr, "mod2nd: %s\n", error.c_str());
+        return kUsageStatus;
+    }
     return std::nullopt;
 }
 
@@ -149,16 +122,11 @@ bool writeOutput(const Options& o, const std::string& text, std::string& error) 
         error = "error writing standard output";
         return false;
     }
-    if (sameFile(o.model, o.output)) {
-        error = o.output + ": output would replace the model file";
-        return false;
-    }
-    return writeFile(o.output, text, error);
+    return safeout::write_file(o.output, text, error);
 }
 
-}  // namespace
 
-int main(int argc, char** argv) {
+int run(int argc, char** argv) {
     Options options;
     if (const std::optional<int> status = parseArguments(argc, argv, options)) return *status;
     std::vector<layergen::ModelRow> rows;
@@ -175,3 +143,7 @@ int main(int argc, char** argv) {
     }
     return EXIT_SUCCESS;
 }
+
+}  // namespace
+
+int main(int argc, char** argv) { return cmdline::run_main("mod2nd", run, argc, argv); }

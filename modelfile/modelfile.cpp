@@ -39,6 +39,35 @@ std::string at(const std::string& name, std::size_t line) { return name + ": lin
 
 std::string depthText(float z) { return valueText(z, kFieldDecimals[0]) + " km"; }
 
+// Every field of a data row holds something (layergen reads a blank field
+// as 0, which hides a missing value) and nothing follows the last one.
+bool fieldsFilled(const std::string& line, const std::string& name, std::size_t lineNo, std::string& error) {
+    for (int k = 0; k < layergen::kFieldCount; ++k) {
+        const std::size_t first = static_cast<std::size_t>(k * layergen::kFieldWidth);
+        if (first >= line.size() || isBlank(line.substr(first, layergen::kFieldWidth))) {
+            error = at(name, lineNo) + "field " + layergen::kFieldNames[k] + " (columns " +
+                    std::to_string(first + 1) + "-" + std::to_string(first + layergen::kFieldWidth) + ") is blank";
+            return false;
+        }
+    }
+    const std::size_t end = static_cast<std::size_t>(layergen::kRowWidth);
+    if (line.size() > end && !isBlank(line.substr(end))) {
+        error = at(name, lineNo) + "text after column " + std::to_string(end) + " (the last field, qs)";
+        return false;
+    }
+    return true;
+}
+
+// A value in (low, high] or [low, high]: false with "WHAT VALUE UNIT is
+// outside ..." in `error`.
+bool inRange(float v, float low, bool lowIncluded, float high, const char* what, int decimals, const char* unit,
+             const std::string& where, std::string& error) {
+    if ((lowIncluded ? v >= low : v > low) && v <= high) return true;
+    error = where + what + " " + valueText(v, decimals) + unit + " is outside " + (lowIncluded ? "[" : "(") +
+            valueText(low, 0) + ", " + valueText(high, 0) + "]";
+    return false;
+}
+
 }  // namespace
 
 bool readModel(std::istream& in, const std::string& name, Model& model, std::string& error) {
@@ -85,6 +114,7 @@ bool readModel(std::istream& in, const std::string& name, Model& model, std::str
                     ") is not a number: \"" + text + "\"";
             return false;
         }
+        if (!fieldsFilled(line, name, lineNo, error)) return false;
         model.rows.push_back(*parsed.row);
     }
     if (in.bad()) {
@@ -121,10 +151,7 @@ bool checkRows(const Model& model, const std::string& name, std::string& error) 
     for (std::size_t i = 0; i < rows.size(); ++i) {
         const ModelRow& r = rows[i];
         const std::string where = at(name, lineOfRow(i));
-        if (r.z < 0.0f) {
-            error = where + "negative depth " + depthText(r.z);
-            return false;
-        }
+        if (!inRange(r.z, 0.0f, true, kMaxDepth, "depth", kFieldDecimals[0], " km", where, error)) return false;
         if (i > 0 && r.z < rows[i - 1].z) {
             error = where + "depth " + depthText(r.z) + " is above the depth " + depthText(rows[i - 1].z) +
                     " of the row before; rows must go down from the surface";
@@ -134,18 +161,12 @@ bool checkRows(const Model& model, const std::string& name, std::string& error) 
             error = where + "third row at depth " + depthText(r.z) + "; a discontinuity is two rows";
             return false;
         }
-        if (!(r.vp > 0.0f)) {
-            error = where + "P velocity " + valueText(r.vp, kFieldDecimals[2]) + " km/s is not positive";
+        if (!inRange(r.vp, 0.0f, false, kMaxVelocity, "P velocity", kFieldDecimals[2], " km/s", where, error) ||
+            !inRange(r.vs, 0.0f, true, kMaxVelocity, "S velocity", kFieldDecimals[3], " km/s", where, error) ||
+            !inRange(r.rho, 0.0f, false, kMaxDensity, "density", kFieldDecimals[1], " g/cm^3", where, error) ||
+            !inRange(r.qp, 0.0f, false, kMaxQ, "qp", kFieldDecimals[4], "", where, error) ||
+            !inRange(r.qs, 0.0f, true, kMaxQ, "qs", kFieldDecimals[5], "", where, error))
             return false;
-        }
-        if (r.vs < 0.0f) {
-            error = where + "negative S velocity " + valueText(r.vs, kFieldDecimals[3]) + " km/s";
-            return false;
-        }
-        if (!(r.rho > 0.0f)) {
-            error = where + "density " + valueText(r.rho, kFieldDecimals[1]) + " g/cm^3 is not positive";
-            return false;
-        }
     }
     return true;
 }

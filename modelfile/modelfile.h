@@ -17,6 +17,14 @@ inline constexpr std::size_t kMaxLineLength = 4096;  // longer lines are refused
 inline constexpr std::size_t kMaxRows = 1000000;     // more data rows are refused
 inline constexpr int kFirstRowLine = 3;              // line number of the first data row
 
+// The ranges of a physical earth model, checked by checkRows: depth to the
+// centre, velocities and densities beyond any rock or core, quality
+// factors up to the 1e5 and more that models write for "no attenuation".
+inline constexpr float kMaxDepth = 6371.0f;     // km
+inline constexpr float kMaxVelocity = 20.0f;    // km/s
+inline constexpr float kMaxDensity = 20.0f;     // g/cm^3
+inline constexpr float kMaxQ = 1.0e6f;
+
 struct Model {
     std::string title1;  // the two title lines, 72 columns each
     std::string title2;
@@ -28,16 +36,18 @@ inline std::size_t lineOfRow(std::size_t index) { return index + kFirstRowLine; 
 
 // Reads a model file from `in`; `name` names it in messages.  Blank lines
 // after the last data row are ignored; a blank line before a data row is
-// refused.  False with "NAME: line N: ..." (or "NAME: ...") in `error`.
+// refused, as is a data row with a blank field or text after column 60.
+// False with "NAME: line N: ..." (or "NAME: ...") in `error`.
 bool readModel(std::istream& in, const std::string& name, Model& model, std::string& error);
 
 // Opens `path` and reads it with readModel.
 bool loadModel(const std::string& path, Model& model, std::string& error);
 
-// Checks the rows of a model read from `name`: at least one row; depths not
-// negative and never decreasing, at most two rows at one depth (the two
-// sides of a discontinuity); P velocity and density positive, S velocity not
-// negative.  False with "NAME: line N: ..." in `error`.
+// Checks the rows of a model read from `name`: at least one row; depths
+// from 0 to kMaxDepth and never decreasing, at most two rows at one depth
+// (the two sides of a discontinuity); P velocity, density and qp positive,
+// S velocity and qs not negative (zero in a fluid), none beyond the maxima
+// above.  False with "NAME: line N: ..." in `error`.
 bool checkRows(const Model& model, const std::string& name, std::string& error);
 
 // The value as plain decimal text with `decimals` places when that text

@@ -141,9 +141,7 @@ bool drawAndRender(const Options& o, modplot::Window window, const std::vector<m
            plot.bytes(bytes, error) && figure::render(bytes, o.figure, error);
 }
 
-}  // namespace
-
-int main(int argc, char** argv) {
+int run(int argc, char** argv) {
     Options options;
     if (const std::optional<int> status = parseArguments(argc, argv, options)) return *status;
     modplot::Window window;
@@ -155,3 +153,7 @@ int main(int argc, char** argv) {
     }
     return EXIT_SUCCESS;
 }
+
+}  // namespace
+
+int main(int argc, char** argv) { return cmdline::run_main("modplot", run, argc, argv); }

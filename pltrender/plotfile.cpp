@@ -1,5 +1,6 @@
 #include "plotfile.h"
 
+#include <algorithm>
 #include <cstdio>
 #include <filesystem>
 
@@ -86,8 +87,12 @@ bool CommandReader::next(Command& c) {
       c.orient = static_cast<int>((c.attribute >> 5) & 3u);
       c.font = static_cast<int>((c.attribute >> 8) & 255u);
       const std::size_t start = pos_ + 5;
+      const std::size_t stop = std::min(end_, start + kMaxTextBytes + 1);
       std::size_t end = start;
-      while (end < end_ && data_[end] != 0) ++end;
+      while (end < stop && data_[end] != 0) ++end;
+      if (end - start > kMaxTextBytes)
+        return fail(pos_, "text of 't' command longer than " + std::to_string(kMaxTextBytes) +
+                              " bytes; the library writes at most 255");
       if (end == end_)
         return fail(pos_, "text of 't' command has no terminating zero byte (" +
                               std::to_string(end_ - start) + " text bytes to the end of the file)");

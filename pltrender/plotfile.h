@@ -18,6 +18,11 @@ struct Point {
   int16_t y = 0;
 };
 
+// The longest text of a t command that is read.  The library writes texts
+// of at most 255 bytes; a longer one would only be laid out at great cost
+// (memory grows with its length) to give a page too large to draw.
+constexpr std::size_t kMaxTextBytes = 1024;
+
 struct Command {
   char op = 0;             // 'e', 'f', 'm', 'd', 't', 'a' or 'c'
   std::size_t offset = 0;  // byte offset of the command letter

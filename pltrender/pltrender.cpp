@@ -158,6 +158,7 @@ int main(int argc, char** argv) {
   }
   if (landscape && options.page_width < options.page_height) std::swap(options.page_width, options.page_height);
   if (!have_font_dir) font_dir = pltrender::default_font_dir();
+  options.inputs = {files[0]};
 
   try {
     return render(files[0], files[1], options, font_dir);

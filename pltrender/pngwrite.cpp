@@ -1,5 +1,7 @@
 #include "pngwrite.h"
 
+#include "safeout.h"
+
 #include <png.h>
 #include <zlib.h>
 
@@ -7,6 +9,7 @@
 #include <csetjmp>
 #include <cstdint>
 #include <cstdio>
+#include <cstdlib>
 #include <cstring>
 #include <vector>
 
@@ -117,20 +120,24 @@ bool write_png(cairo_surface_t* surface, const std::string& path, std::string& e
                         : all_grey(data, width, height, stride) ? Layout::grey
                                                                 : Layout::rgb;
   std::vector<unsigned char> row(static_cast<std::size_t>(width) * (layout == Layout::rgb ? 3 : 1));
-  std::FILE* out = std::fopen(path.c_str(), "wb");
+  // Encoded in memory, then written as safeout writes files.
+  char* buffer = nullptr;
+  std::size_t size = 0;
+  std::FILE* out = open_memstream(&buffer, &size);
   if (out == nullptr) {
-    error = path + ": cannot open for writing: " + std::strerror(errno);
+    error = path + ": cannot encode in memory: " + std::strerror(errno);
     return false;
   }
   ErrorText err;
   const bool encoded = encode(out, data, width, height, stride, layout, row.data(), err);
   const bool closed = std::fclose(out) == 0;
+  const std::string bytes = encoded && closed ? std::string(buffer, size) : std::string();
+  std::free(buffer);
   if (!encoded || !closed) {
-    error = path + ": " + (encoded ? "write error" : err.text);
-    std::remove(path.c_str());
+    error = path + ": " + (encoded ? "out of memory encoding the picture" : err.text);
     return false;
   }
-  return true;
+  return safeout::write_file(path, bytes, error);
 }
 
 }  // namespace pltrender

@@ -12,7 +12,8 @@
 
 namespace pltrender {
 
-// Writes an A8 or RGB24 image surface to `path`; false with a message in `error`.
+// Writes an A8 or RGB24 image surface to `path` (encoded in memory, then
+// written with safeout::write_file); false with a message in `error`.
 bool write_png(cairo_surface_t* surface, const std::string& path, std::string& error);
 
 }  // namespace pltrender

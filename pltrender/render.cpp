@@ -2,6 +2,7 @@
 
 #include "column_reducer.h"
 #include "pngwrite.h"
+#include "safeout.h"
 
 #include <cairo-pdf.h>
 #include <cairo-svg.h>
@@ -13,6 +14,7 @@
 #include <cstdio>
 #include <filesystem>
 #include <memory>
+#include <new>
 
 namespace pltrender {
 
@@ -520,9 +522,10 @@ bool raster_size(const PageFrame& f, double k, const RenderOptions& o, std::size
     char buf[200];
     std::snprintf(buf, sizeof buf,
                   "page %zu would be %.0f x %.0f pixels at %g dpi: too large (at most %.0f pixels a side and "
-                  "%.0f in all; use a lower --dpi or --page)",
+                  "%.0f in all",
                   page, wp, hp, o.dpi, kMaxRasterSide, o.max_pixels);
     error = buf;
+    error += o.size_advice.empty() ? ")" : "; " + o.size_advice + ")";
     return false;
   }
   width = std::max(1, static_cast<int>(wp));
@@ -550,6 +553,16 @@ bool output_directory_ok(const std::string& path, std::string& error) {
   error = path + ": directory " + dir.string() +
           (std::filesystem::exists(dir, ec) ? " is not a directory" : " does not exist");
   return false;
+}
+
+// cairo's stream writer: appends to the std::string `closure`.
+cairo_status_t append_bytes(void* closure, const unsigned char* data, unsigned int length) {
+  try {
+    static_cast<std::string*>(closure)->append(reinterpret_cast<const char*>(data), length);
+    return CAIRO_STATUS_SUCCESS;
+  } catch (const std::bad_alloc&) {
+    return CAIRO_STATUS_NO_MEMORY;
+  }
 }
 
 std::string too_many_pages(std::size_t limit, std::size_t offset) {
@@ -587,9 +600,19 @@ bool render_pages(const Source& source, std::vector<Page> pages, const std::stri
     if (!fits) return false;
   }
 
+  // No output may replace an input; every name is checked before the first
+  // file is made.
+  for (std::size_t i = 0; i < pages.size(); ++i) {
+    const std::string name = format == Format::pdf ? path : page_file_name(path, i + 1, pages.size());
+    if (!safeout::not_an_input(name, options.inputs, error)) return false;
+  }
+
+  // SVG and PDF documents are made in memory and written as safeout writes
+  // files (PNG pages likewise, by write_png).
+  std::string document;
   cairo_surface_t* pdf = nullptr;
   if (format == Format::pdf) {
-    pdf = cairo_pdf_surface_create(path.c_str(), frames[0].w * k_vec, frames[0].h * k_vec);
+    pdf = cairo_pdf_surface_create_for_stream(append_bytes, &document, frames[0].w * k_vec, frames[0].h * k_vec);
     if (cairo_surface_status(pdf) != CAIRO_STATUS_SUCCESS) {
       error = path + ": " + cairo_error(cairo_surface_status(pdf));
       cairo_surface_destroy(pdf);
@@ -606,7 +629,8 @@ bool render_pages(const Source& source, std::vector<Page> pages, const std::stri
       cairo_pdf_surface_set_size(pdf, f.w * k_vec, f.h * k_vec);
       surface = cairo_surface_reference(pdf);
     } else if (format == Format::svg) {
-      surface = cairo_svg_surface_create(name.c_str(), f.w * k_vec, f.h * k_vec);
+      document.clear();
+      surface = cairo_svg_surface_create_for_stream(append_bytes, &document, f.w * k_vec, f.h * k_vec);
       if (cairo_surface_status(surface) == CAIRO_STATUS_SUCCESS)
         cairo_svg_surface_set_document_unit(surface, CAIRO_SVG_UNIT_PT);
     } else {
@@ -650,6 +674,7 @@ bool render_pages(const Source& source, std::vector<Page> pages, const std::stri
       if (pdf) cairo_surface_destroy(pdf);
       return false;
     }
+    if (format == Format::svg && !safeout::write_file(name, document, error)) return false;
     if (written && format != Format::pdf) written->push_back(name);
   }
   if (pdf) {
@@ -660,6 +685,7 @@ bool render_pages(const Source& source, std::vector<Page> pages, const std::stri
       error = path + ": " + cairo_error(status);
       return false;
     }
+    if (!safeout::write_file(path, document, error)) return false;
     if (written) written->push_back(path);
   }
   return true;

@@ -14,6 +14,9 @@
 //   PNG and SVG output of several pages goes to numbered files (NAME-1.png,
 //   NAME-2.png, ...); a single page goes to the given name.  At most
 //   max_pages pages are drawn: a plot with more is refused.
+// - Output files: made in memory and written with safeout::write_file
+//   (complete or not at all; links followed; devices and FIFOs written in
+//   place); a name that names one of RenderOptions::inputs is refused.
 // - Page size: PNG pages up to 32767 pixels a side and max_pixels in all;
 //   SVG and PDF pages up to kMaxPageInches a side.  Larger pages are
 //   refused.
@@ -58,6 +61,9 @@ struct RenderOptions {
   int start_thickness = 0;     // pen thickness before the first command (for a
                                // page cut from a longer plot file)
   bool pen_colours = false;    // thickness chooses colour and width (above)
+  // What a refusal of a too large PNG page advises: the caller's options.
+  std::string size_advice = "use a lower --dpi or --page";
+  std::vector<std::string> inputs;  // files no output may replace
 };
 
 struct Rgb {

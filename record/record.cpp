@@ -265,19 +265,23 @@ std::string printable(char c) { return is_printable(c) ? std::string{'\'', c, '\
 }  // namespace
 
 ReadResult read_record(const std::string& path, CountLine& count, std::span<float> y) {
-  int lineno = 0;
-  auto fail = [&](const std::string& what) {
-    return ReadResult{false, printable_text(path) + ":" + std::to_string(lineno) + ": " + what};
-  };
-
-  lineno = 1;  // a file that cannot be opened fails at its first read
+  // A file that cannot be opened fails at its first read, line 1.
+  auto fail = [&](const std::string& what) { return ReadResult{false, printable_text(path) + ":1: " + what}; };
   if (path.find('\0') != std::string::npos) return fail("cannot open record file: a NUL byte in its name");
   std::unique_ptr<std::FILE, FileCloser> file(std::fopen(path.c_str(), "r"));
   if (!file) return fail(std::string("cannot open record file: ") + std::strerror(errno));
   // The reader has its own large buffer; the stream needs none.
   std::setvbuf(file.get(), nullptr, _IONBF, 0);
+  return read_record(file.get(), path, count, y);
+}
 
-  LineReader reader(file.get());
+ReadResult read_record(std::FILE* file, const std::string& path, CountLine& count, std::span<float> y) {
+  int lineno = 0;
+  auto fail = [&](const std::string& what) {
+    return ReadResult{false, printable_text(path) + ":" + std::to_string(lineno) + ": " + what};
+  };
+
+  LineReader reader(file);
   std::string_view line;
   lineno = 0;
   auto next = [&] {

@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "cmdline.h"
+#include "safeout.h"
 #include "seisdata.h"
 #include "traceinput.h"
 
@@ -74,6 +75,10 @@ int parse_args(int argc, char** argv, Options& o) {
       usage(stdout);
       return -1;
     } else if (a == "-o") {
+      if (value.empty()) {
+        std::fputs("seis2rec: -o needs a file name\n", stderr);
+        return kUsageError;
+      }
       o.out = value;
     } else if (a == "--split") {
       o.split = true;
@@ -94,6 +99,10 @@ int parse_args(int argc, char** argv, Options& o) {
   }
   if (o.files.empty() && !traceinput::from_archive(o.input)) {
     usage(stderr);
+    return kUsageError;
+  }
+  if (std::string error; !o.out.empty() && !safeout::not_an_input(o.out, o.files, error)) {
+    std::fprintf(stderr, "seis2rec: %s\n", error.c_str());
     return kUsageError;
   }
   return traceinput::check_options(o.input, "seis2rec") && traceinput::check_source(o.input, !o.files.empty(), "seis2rec")
@@ -149,12 +158,16 @@ bool name_records(const Options& o, const std::vector<seisdata::Trace>& records,
     const std::string plain = seisdata::record_name(r, 0);
     names.push_back(total[plain] == 1 ? plain : seisdata::record_name(r, ++used[plain]));
   }
+  for (const std::string& name : names) {
+    if (std::string error; !safeout::not_an_input(name, o.files, error)) {
+      std::fprintf(stderr, "seis2rec: %s; use -o\n", error.c_str());
+      return false;
+    }
+  }
   return true;
 }
 
-}  // namespace
-
-int main(int argc, char** argv) {
+int run(int argc, char** argv) {
   Options o;
   if (const int status = parse_args(argc, argv, o); status != 0) return status < 0 ? EXIT_SUCCESS : status;
 
@@ -176,7 +189,9 @@ int main(int argc, char** argv) {
     if (!report(traceinput::read_file(file, o.input, traces, notes, error), notes, error)) return EXIT_FAILURE;
   }
   if (traces.empty()) {
-    std::fputs("seis2rec: no trace matches --select\n", stderr);
+    std::fputs(o.input.patterns.empty() ? "seis2rec: the files hold no samples to write\n"
+                                        : "seis2rec: no trace matches --select\n",
+               stderr);
     return EXIT_FAILURE;
   }
   std::vector<seisdata::Trace> records;
@@ -191,10 +206,11 @@ int main(int argc, char** argv) {
     }
   }
 
+  safeout::Writer writer;
   for (std::size_t i = 0; i < records.size(); ++i) {
     const seisdata::Trace& r = records[i];
     std::string error;
-    if (!seisdata::write_record(names[i], texts[i], error)) {
+    if (!seisdata::write_record(names[i], texts[i], error, &writer)) {
       std::fprintf(stderr, "seis2rec: %s\n", error.c_str());
       return EXIT_FAILURE;
     }
@@ -207,3 +223,7 @@ int main(int argc, char** argv) {
   }
   return EXIT_SUCCESS;
 }
+
+}  // namespace
+
+int main(int argc, char** argv) { return cmdline::run_main("seis2rec", run, argc, argv); }

@@ -22,6 +22,14 @@ std::string clean_code(std::string_view field);
 // positive normal float.  Otherwise false with the reason in `why`.
 bool usable_interval(float dt, std::string& why);
 
+// Whether a trace of `count` samples at `rate` per second from `start_us`
+// begins and ends within kFirstTimeUs .. kLastTimeUs.  Otherwise false with
+// the reason in `why`.
+bool time_span_ok(std::int64_t start_us, double rate, std::size_t count, std::string& why);
+
+// The number of days in a year of the Gregorian calendar.
+int days_in_year(int year);
+
 }  // namespace seisdata
 
 #endif

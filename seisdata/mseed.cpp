@@ -19,18 +19,22 @@ namespace seisdata {
 
 namespace {
 
-// libmseed's own messages, collected while a file is read: libmseed calls
-// the handler on the thread that reads, so each thread collects its own.
-thread_local std::vector<std::string>* log_lines = nullptr;
+// libmseed's own messages while a file is read (see LibraryLog): libmseed
+// calls the handler on the thread that reads, so each thread has its own.
+thread_local LibraryLog* library_log = nullptr;
 
-// Each distinct message once (a record is parsed twice), on one line.
 void collect_log(char* message) {
-  if (log_lines == nullptr) return;
+  if (library_log == nullptr) return;
   std::string line(message);
   while (!line.empty() && (line.back() == '\n' || line.back() == '\r')) line.pop_back();
   for (char& c : line)
     if (c < ' ' || c > '~') c = '?';
-  if (std::find(log_lines->begin(), log_lines->end(), line) == log_lines->end()) log_lines->push_back(line);
+  library_log->last = line;
+  if (!library_log->seen.insert(line).second) return;
+  if (library_log->shown.size() < kShownMessages)
+    library_log->shown.push_back(std::move(line));
+  else
+    ++library_log->not_shown;
 }
 
 // NET.STA.LOC.CHA with each part cleaned for messages and names.
@@ -38,16 +42,16 @@ std::string clean_id(const char* net, const char* sta, const char* loc, const ch
   return clean_code(net) + "." + clean_code(sta) + "." + clean_code(loc) + "." + clean_code(cha);
 }
 
-// Routes libmseed's messages into `lines` for the reader's lifetime.
+// Routes libmseed's messages into `log` for the reader's lifetime.
 class LogCapture {
  public:
-  explicit LogCapture(std::vector<std::string>& lines) {
-    log_lines = &lines;
+  explicit LogCapture(LibraryLog& log) {
+    library_log = &log;
     // The handlers are process-wide: set once, also when threads read at once.
     static std::once_flag handlers_set;
     std::call_once(handlers_set, [] { ms_loginit(collect_log, nullptr, collect_log, nullptr); });
   }
-  ~LogCapture() { log_lines = nullptr; }
+  ~LogCapture() { library_log = nullptr; }
   LogCapture(const LogCapture&) = delete;
   LogCapture& operator=(const LogCapture&) = delete;
 };
@@ -110,6 +114,23 @@ bool samples_fit(const MSRecord& r, std::string& why) {
     return false;
   }
   return true;
+}
+
+// Whether the header's start time is a real date and time: libmseed would
+// carry day 0 or 367 into another day and print year 65535 as a negative
+// year.
+bool start_time_valid(const MSRecord& r, std::string& why) {
+  const BTime t = r.fsdh->start_time;
+  const int year = t.year;
+  if (year >= 1 && year <= 9999 && t.day >= 1 && t.day <= days_in_year(year) && t.hour <= 23 && t.min <= 59 &&
+      t.sec <= 60 && t.fract <= 9999)
+    return true;
+  char text[128];
+  std::snprintf(text, sizeof text, "bad start time in the record header: year %d, day %d, %02d:%02d:%02d.%04d", year,
+                static_cast<int>(t.day), static_cast<int>(t.hour), static_cast<int>(t.min), static_cast<int>(t.sec),
+                static_cast<int>(t.fract));
+  why = text;
+  return false;
 }
 
 bool is_power_of_two_length(std::size_t n) {
@@ -200,7 +221,7 @@ bool MseedCollector::add(const std::string& path, const std::uint8_t* data, std:
   const LogCapture capture(log_);
   auto fail = [&](std::size_t offset, const std::string& what) {
     error = path + ": miniSEED: " + what + " (record at byte offset " + std::to_string(offset) + ")";
-    if (!log_.empty()) error += "; libmseed: " + log_.back();
+    if (!log_.last.empty()) error += "; libmseed: " + log_.last;
     return false;
   };
 
@@ -229,7 +250,7 @@ bool MseedCollector::add(const std::string& path, const std::uint8_t* data, std:
       continue;
     }
     std::string why;
-    if (!samples_fit(*record, why)) return fail(offset, why);
+    if (!start_time_valid(*record, why) || !samples_fit(*record, why)) return fail(offset, why);
     m = record.release();
     rc = msr_parse(at, available, &m, m->reclen, 1, 0);
     record.reset(m);
@@ -260,8 +281,10 @@ bool MseedCollector::add(const std::string& path, const std::uint8_t* data, std:
 
 bool MseedCollector::finish(const std::string& source, std::vector<Trace>& traces,
                             std::vector<std::string>& notes, std::string& error) {
-  for (const std::string& line : log_) notes_.push_back(source + ": libmseed: " + line);
-  log_.clear();
+  for (const std::string& line : log_.shown) notes_.push_back(source + ": libmseed: " + line);
+  if (log_.not_shown > 0)
+    notes_.push_back(source + ": libmseed: " + std::to_string(log_.not_shown) + " more messages not shown");
+  log_ = LibraryLog{};
   std::vector<Trace> found;
   for (const MSTraceID* tid = list_->traces; tid != nullptr; tid = tid->next) {
     std::vector<const MSTraceSeg*> segs;
@@ -290,7 +313,9 @@ bool MseedCollector::finish(const std::string& source, std::vector<Trace>& trace
       t.source = source;
       t.format = describe(origins_[id]);
       std::string why;
-      if (!usable_interval(t.dt, why) || !segment_samples(seg, t.samples, t.note, why)) {
+      if (!usable_interval(t.dt, why) ||
+          !time_span_ok(seg.starttime, seg.samprate, static_cast<std::size_t>(seg.numsamples), why) ||
+          !segment_samples(seg, t.samples, t.note, why)) {
         error = source + ": miniSEED: " + id + " at " + iso_time(seg.starttime) + ": " + why;
         return false;
       }

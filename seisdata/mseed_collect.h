@@ -9,6 +9,7 @@
 #include <map>
 #include <memory>
 #include <string>
+#include <unordered_set>
 #include <vector>
 
 #include "seisdata.h"
@@ -24,6 +25,18 @@ struct ListFree {
 // Whether to take a record: its NET.STA.LOC.CHA and the times of its first
 // and last sample (microseconds since 1970).  Records refused are not decoded.
 using RecordFilter = std::function<bool(const std::string& id, std::int64_t first_us, std::int64_t last_us)>;
+
+// libmseed's own messages while files are read: each distinct message once
+// (a record is parsed twice), the first kShownMessages of them kept to be
+// shown and the others counted, and the latest for a refusal.
+constexpr std::size_t kShownMessages = 20;
+
+struct LibraryLog {
+  std::vector<std::string> shown;
+  std::unordered_set<std::string> seen;
+  std::size_t not_shown = 0;
+  std::string last;
+};
 
 class MseedCollector {
  public:
@@ -55,7 +68,7 @@ class MseedCollector {
   std::map<std::string, Origin> origins_;
   std::map<std::string, bool> text_channels_;
   std::vector<std::string> notes_;
-  std::vector<std::string> log_;
+  LibraryLog log_;
 };
 
 }  // namespace seisdata

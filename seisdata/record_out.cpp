@@ -1,13 +1,8 @@
 // Records for tracel: three header lines, the count line and the samples,
 // five 16-column fields to a line, each the shortest decimal that reads
 // back as the same float.
-#include <cerrno>
 #include <charconv>
 #include <cstdio>
-#include <cstdlib>
-#include <cstring>
-#include <sys/stat.h>
-#include <unistd.h>
 
 #include "internal.h"
 #include "seisdata.h"
@@ -45,12 +40,22 @@ void right_aligned(std::string& out, const std::string& field, int width) {
   out += field;
 }
 
+// A code as part of a file name: letters, digits and '_' kept, anything
+// else '_'.  No '-' is kept, so the "-N" of a numbered name never comes
+// from a code, and no '.', so a name never starts with one.
 std::string safe_code(const std::string& code) {
   std::string out = code;
   for (char& c : out)
-    if (!((c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z') || (c >= '0' && c <= '9') || c == '-' || c == '_'))
-      c = '_';
+    if (!((c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z') || (c >= '0' && c <= '9'))) c = '_';
   return out;
+}
+
+// Header text on one line: control characters (a newline in a file name)
+// become '?'.
+std::string header_text(std::string text) {
+  for (char& c : text)
+    if (static_cast<unsigned char>(c) < 0x20 || c == 0x7f) c = '?';
+  return text;
 }
 
 }  // namespace
@@ -83,10 +88,10 @@ bool format_record(const Trace& trace, std::string& text, std::string& error) {
   text += trace.id() + " " + iso_time(trace.start_us) + "\n";
   text += "sampling rate " + shortest(trace.rate) + " Hz, interval " + interval + " s, " +
           std::to_string(n) + " samples\n";
-  text += base_name(trace.source) + ", " + trace.format;
-  if (!trace.processing.empty()) text += "; " + trace.processing;
-  if (!trace.note.empty()) text += "; " + trace.note;
-  text += "\n";
+  std::string origin = base_name(trace.source) + ", " + trace.format;
+  if (!trace.processing.empty()) origin += "; " + trace.processing;
+  if (!trace.note.empty()) origin += "; " + trace.note;
+  text += header_text(origin) + "\n";
   right_aligned(text, "0.0", 15);                   // columns 1-15: not used
   right_aligned(text, std::to_string(n), 5);        // columns 16-20: sample count
   right_aligned(text, interval, kIntervalWidth);    // columns 21-35: interval, s
@@ -98,30 +103,14 @@ bool format_record(const Trace& trace, std::string& text, std::string& error) {
   return true;
 }
 
-bool write_record(const std::string& path, const std::string& text, std::string& error) {
-  std::string temporary = path + ".XXXXXX";
-  const int fd = mkstemp(temporary.data());
-  if (fd < 0) {
-    error = path + ": cannot create: " + std::strerror(errno);
-    return false;
-  }
-  // mkstemp makes the file private; give it the permissions of a new file.
-  const mode_t mask = umask(0);
-  umask(mask);
-  fchmod(fd, 0666 & ~mask);
-  std::FILE* out = fdopen(fd, "w");
-  bool ok = out != nullptr && std::fwrite(text.data(), 1, text.size(), out) == text.size();
-  ok = (out != nullptr && std::fclose(out) == 0) && ok;
-  if (out == nullptr) close(fd);
-  if (ok && std::rename(temporary.c_str(), path.c_str()) == 0) return true;
-  error = path + ": cannot write: " + std::strerror(errno);
-  std::remove(temporary.c_str());
-  return false;
+bool write_record(const std::string& path, const std::string& text, std::string& error, safeout::Writer* run) {
+  if (run != nullptr) return run->write(path, text, error);
+  return safeout::write_file(path, text, error);
 }
 
 std::string record_name(const Trace& trace, int number) {
   // Appended piece by piece: GCC 12 at -O3 misreads a chain of concatenations here.
-  std::string name = safe_code(trace.network);
+  std::string name = trace.network.empty() ? std::string(kUnsetNetworkName) : safe_code(trace.network);
   for (const std::string* code : {&trace.station, &trace.location, &trace.channel}) {
     name += '.';
     name += safe_code(*code);

@@ -94,9 +94,14 @@ bool start_time(const Reader& h, std::int64_t& us, std::string& note, std::strin
   } else {
     const std::int32_t year = h.integer(kNzYear), jday = h.integer(kNzJday), hour = h.integer(kNzHour),
                        min = h.integer(kNzMin), sec = h.integer(kNzSec), msec = h.integer(kNzMsec);
-    if (year < 1 || year > 9999 || jday < 1 || jday > 366 || hour < 0 || hour > 23 || min < 0 ||
+    if (year < 1 || year > 9999 || jday < 1 || jday > days_in_year(year) || hour < 0 || hour > 23 || min < 0 ||
         min > 59 || sec < 0 || sec > 60 || msec < 0 || msec > 999) {
-      why = "bad reference time in the header";
+      char text[160];
+      std::snprintf(text, sizeof text,
+                    "bad reference time in the header: year %d, day %d (of %d), %02d:%02d:%02d.%03d",
+                    static_cast<int>(year), static_cast<int>(jday), year >= 1 && year <= 9999 ? days_in_year(year) : 0,
+                    static_cast<int>(hour), static_cast<int>(min), static_cast<int>(sec), static_cast<int>(msec));
+      why = text;
       return false;
     }
     using namespace std::chrono;
@@ -178,6 +183,8 @@ bool read_sac(const std::string& path, const std::uint8_t* data, std::size_t siz
   trace.rate = 1.0 / static_cast<double>(delta);
   trace.source = path;
   trace.format = swap ? "SAC big-endian" : "SAC little-endian";
+  if (!time_span_ok(trace.start_us, trace.rate, static_cast<std::size_t>(npts), why))
+    return fail(why);
   trace.samples.resize(static_cast<std::size_t>(npts));
   for (std::size_t i = 0; i < trace.samples.size(); ++i) {
     const float v = std::bit_cast<float>(h.raw(kHeaderBytes + i * kWord));

@@ -7,7 +7,9 @@
 #include <cstring>
 #include <fnmatch.h>
 #include <memory>
+#include <sys/stat.h>
 
+#include "internal.h"
 #include "seisdata.h"
 
 namespace seisdata {
@@ -29,6 +31,33 @@ std::string iso_time(std::int64_t us) {
   return text;
 }
 
+namespace {
+
+// Offsets from a start time, in microseconds, that are summed in int64
+// without overflow (the whole range of times is under 3.2e17 us).
+constexpr double kLongestOffsetUs = 4e18;
+
+}  // namespace
+
+bool time_span_ok(std::int64_t start_us, double rate, std::size_t count, std::string& why) {
+  const double span = static_cast<double>(count - 1) / rate * 1e6;
+  if (start_us >= kFirstTimeUs && span < kLongestOffsetUs &&
+      start_us + std::llround(span) <= kLastTimeUs) return true;
+  if (start_us < kFirstTimeUs) {
+    why = "the trace starts before the year 1";
+  } else {
+    char text[160];
+    std::snprintf(text, sizeof text, "the trace ends after the year 9999 (%zu samples %g s apart from %s)", count,
+                  1 / rate, iso_time(start_us).c_str());
+    why = text;
+  }
+  return false;
+}
+
+int days_in_year(int year) {
+  return std::chrono::year{year}.is_leap() ? 366 : 365;
+}
+
 Trace slice(const Trace& trace, std::size_t first, std::size_t count) {
   Trace part;
   part.network = trace.network;
@@ -42,7 +71,11 @@ Trace slice(const Trace& trace, std::size_t first, std::size_t count) {
   part.note = trace.note;
   part.place = trace.place;
   part.processing = trace.processing;
-  part.start_us = trace.start_us + std::llround(static_cast<double>(first) / trace.rate * 1e6);
+  // No later than the last time a trace may have: an offset past the int64
+  // range would wrap.
+  const double offset = static_cast<double>(first) / trace.rate * 1e6;
+  part.start_us = offset < kLongestOffsetUs ? std::min<std::int64_t>(trace.start_us + std::llround(offset), kLastTimeUs)
+                                            : kLastTimeUs;
   part.samples.assign(trace.samples.begin() + static_cast<std::ptrdiff_t>(first),
                       trace.samples.begin() + static_cast<std::ptrdiff_t>(first + count));
   return part;
@@ -90,11 +123,24 @@ bool read_bytes(const std::string& path, std::vector<std::uint8_t>& bytes, std::
     error = path + ": cannot open: " + std::strerror(errno);
     return false;
   }
+  auto too_large = [&] {
+    error = path + ": larger than 2 GiB (" + std::to_string(kMaxInputBytes) + " bytes), the most a file may hold";
+    return false;
+  };
   bytes.clear();
+  // A regular file says its size; a pipe, FIFO or device is read up to the
+  // limit and no further.
+  struct stat st {};
+  if (fstat(fileno(file.get()), &st) == 0 && S_ISREG(st.st_mode)) {
+    if (static_cast<std::uint64_t>(st.st_size) > kMaxInputBytes) return too_large();
+    bytes.reserve(static_cast<std::size_t>(st.st_size));
+  }
   std::uint8_t buffer[1 << 16];
   std::size_t got = 0;
-  while ((got = std::fread(buffer, 1, sizeof buffer, file.get())) > 0)
+  while ((got = std::fread(buffer, 1, sizeof buffer, file.get())) > 0) {
+    if (got > kMaxInputBytes - bytes.size()) return too_large();
     bytes.insert(bytes.end(), buffer, buffer + got);
+  }
   if (std::ferror(file.get())) {
     error = path + ": read error: " + std::strerror(errno);
     return false;
@@ -102,10 +148,8 @@ bool read_bytes(const std::string& path, std::vector<std::uint8_t>& bytes, std::
   return true;
 }
 
-bool read_data_file(const std::string& path, std::vector<Trace>& traces,
-                    std::vector<std::string>& notes, std::string& error) {
-  std::vector<std::uint8_t> bytes;
-  if (!read_bytes(path, bytes, error)) return false;
+bool read_data(const std::string& path, const std::vector<std::uint8_t>& bytes, std::vector<Trace>& traces,
+               std::vector<std::string>& notes, std::string& error) {
   if (bytes.empty()) {
     error = path + ": empty file";
     return false;
@@ -124,6 +168,12 @@ bool read_data_file(const std::string& path, std::vector<Trace>& traces,
   }
   error = path + ": neither SAC nor miniSEED data";
   return false;
+}
+
+bool read_data_file(const std::string& path, std::vector<Trace>& traces,
+                    std::vector<std::string>& notes, std::string& error) {
+  std::vector<std::uint8_t> bytes;
+  return read_bytes(path, bytes, error) && read_data(path, bytes, traces, notes, error);
 }
 
 }  // namespace seisdata

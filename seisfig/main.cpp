@@ -1,10 +1,11 @@
 // seisfig: records, SAC or miniSEED files to a picture in one command: each
 // trace drawn as tracel draws it, the plot file made by the library and
 // rendered in the same process.
+#include <algorithm>
 #include <cstdint>
 #include <cstdio>
 #include <cstdlib>
-#include <fstream>
+#include <memory>
 #include <string>
 #include <vector>
 
@@ -82,18 +83,29 @@ int parse_args(int argc, char** argv, Options& o) {
              : kUsageError;
 }
 
-// One trace to draw: samples, interval and default title.
+// One trace to draw: samples, interval, default title and where it came from.
 struct Page {
   std::vector<float> samples;
   float dt = 0;
   std::string title;
+  std::string source;  // FILE, or FILE: NET.STA.LOC.CHA
 };
 
-// A record as tracel reads it; its title is its first header line.
-bool read_record_page(const std::string& path, Page& page, std::string& error) {
+struct FileCloser {
+  void operator()(std::FILE* f) const { std::fclose(f); }
+};
+
+// A record held in memory, read as tracel reads it; its title is its first
+// header line.
+bool read_record_page(const std::string& path, std::vector<std::uint8_t>& bytes, Page& page, std::string& error) {
+  const std::unique_ptr<std::FILE, FileCloser> in(fmemopen(bytes.data(), bytes.size(), "r"));
+  if (!in) {
+    error = "cannot read it from memory";
+    return false;
+  }
   tracel::CountLine count;
   page.samples.resize(seisdata::kMaxRecordSamples);
-  if (auto r = tracel::read_record(path, count, page.samples); !r) {
+  if (auto r = tracel::read_record(in.get(), path, count, page.samples); !r) {
     error = r.message;
     return false;
   }
@@ -103,11 +115,11 @@ bool read_record_page(const std::string& path, Page& page, std::string& error) {
   }
   page.samples.resize(static_cast<std::size_t>(count.np));
   page.dt = count.dt;
-  std::ifstream in(path);
-  std::getline(in, page.title);
-  page.title = page.title.substr(0, seisdata::kHeaderWidth);
+  const auto end = std::find(bytes.begin(), bytes.end(), '\n');
+  page.title.assign(bytes.begin(), bytes.begin() + std::min<std::ptrdiff_t>(end - bytes.begin(), seisdata::kHeaderWidth));
   while (!page.title.empty() && (page.title.back() == ' ' || page.title.back() == '\r')) page.title.pop_back();
   if (page.title.empty()) page.title = path;
+  page.source = path;
   return true;
 }
 
@@ -133,7 +145,13 @@ bool add_page(seisdata::Trace& t, std::vector<Page>& pages) {
     return false;
   }
   pages.push_back(Page{std::move(t.samples), t.dt,
-                       with_processing(t.id() + " " + seisdata::iso_time(t.start_us), t.processing)});
+                       with_processing(t.id() + " " + seisdata::iso_time(t.start_us), t.processing),
+                       t.source + ": " + t.id()});
+  if (pages.size() > figure::kMaxPages) {
+    std::fprintf(stderr, "seisfig: more than %zu traces; one figure holds at most %zu pages: use --select\n",
+                 figure::kMaxPages, figure::kMaxPages);
+    return false;
+  }
   return true;
 }
 
@@ -158,15 +176,16 @@ bool read_pages(const Options& o, std::vector<Page>& pages) {
     return add_pages(traceinput::read_archive(o.input, traces, notes, error), traces, notes, error, pages);
   }
   for (const std::string& file : o.files) {
+    // Each file is read once: a pipe or FIFO gives its bytes only once.
     std::vector<std::uint8_t> bytes;
     std::string error;
     if (!seisdata::read_bytes(file, bytes, error)) {
       std::fprintf(stderr, "seisfig: %s\n", error.c_str());
       return false;
     }
-    if (seisdata::detect_kind(bytes.data(), bytes.size()) == seisdata::FileKind::other) {
+    if (!bytes.empty() && seisdata::detect_kind(bytes.data(), bytes.size()) == seisdata::FileKind::other) {
       Page page;
-      if (!read_record_page(file, page, error)) {
+      if (!read_record_page(file, bytes, page, error)) {
         std::fprintf(stderr, "seisfig: %s: neither SAC, miniSEED nor a record: %s\n", file.c_str(),
                      error.c_str());
         return false;
@@ -180,19 +199,19 @@ bool read_pages(const Options& o, std::vector<Page>& pages) {
     }
     std::vector<seisdata::Trace> traces;
     std::vector<std::string> notes;
-    if (!add_pages(traceinput::read_file(file, o.input, traces, notes, error), traces, notes, error, pages))
+    if (!add_pages(traceinput::read_data(file, bytes, o.input, traces, notes, error), traces, notes, error, pages))
       return false;
   }
   if (pages.empty()) {
-    std::fputs("seisfig: no trace matches --select\n", stderr);
+    std::fputs(o.input.patterns.empty() ? "seisfig: the files hold no samples to draw\n"
+                                        : "seisfig: no trace matches --select\n",
+               stderr);
     return false;
   }
   return true;
 }
 
-}  // namespace
-
-int main(int argc, char** argv) {
+int run(int argc, char** argv) {
   Options o;
   if (const int status = parse_args(argc, argv, o); status != 0) return status < 0 ? EXIT_SUCCESS : status;
 
@@ -224,7 +243,11 @@ int main(int argc, char** argv) {
     } else {
       status = tracel::draw_trace_graph(n, times.data(), p.samples.data(), title.c_str(), para);
     }
-    if (status != 0) return EXIT_FAILURE;  // the library has said why
+    if (status != 0) {
+      // The library has said why on the line before.
+      std::fprintf(stderr, "seisfig: %s: cannot be drawn\n", p.source.c_str());
+      return EXIT_FAILURE;
+    }
   }
   std::vector<std::uint8_t> bytes;
   if (!plot.bytes(bytes, error) || !figure::render(bytes, o.figure, error)) {
@@ -233,3 +256,7 @@ int main(int argc, char** argv) {
   }
   return EXIT_SUCCESS;
 }
+
+}  // namespace
+
+int main(int argc, char** argv) { return cmdline::run_main("seisfig", run, argc, argv); }

@@ -200,8 +200,14 @@ bool process(const Options& o, std::vector<seisdata::Trace>& traces, std::string
 
 bool read_file(const std::string& path, const Options& o, std::vector<seisdata::Trace>& traces,
                std::vector<std::string>& notes, std::string& error) {
+  std::vector<std::uint8_t> bytes;
+  return seisdata::read_bytes(path, bytes, error) && read_data(path, bytes, o, traces, notes, error);
+}
+
+bool read_data(const std::string& path, const std::vector<std::uint8_t>& bytes, const Options& o,
+               std::vector<seisdata::Trace>& traces, std::vector<std::string>& notes, std::string& error) {
   std::vector<seisdata::Trace> read;
-  if (!seisdata::read_data_file(path, read, notes, error)) return false;
+  if (!seisdata::read_data(path, bytes, read, notes, error)) return false;
   std::vector<seisdata::Trace> selected = seisdata::select_traces(std::move(read), o.patterns);
   if (!process(o, selected, error)) return false;
   for (seisdata::Trace& t : selected) traces.push_back(std::move(t));

@@ -131,10 +131,25 @@ TEST_F(Mod2nd, OptionsMohoOutputAndStandardOutput) {
     expectRowForRow(slurp(dir_.file("prem32.mod")), r.out, "24.40");
     EXPECT_EQ(files(), (std::vector<std::string>{"out.nd", "prem32.mod"}));
 
-    r = run(MOD2ND_BIN, "prem32.mod -o prem32.mod");
-    EXPECT_EQ(r.status, 1);
-    EXPECT_EQ(r.err.substr(r.err.find('\n') + 1), "mod2nd: prem32.mod: output would replace the model file\n");
+    // Outputs that must not be replaced, and messages that name the output.
+    fs::create_symlink("prem32.mod", dir_.file("alias.mod"));
+    const struct {
+        const char* args;
+        int status;
+        const char* err;  // its last line
+    } outputs[] = {
+        {"prem32.mod -o prem32.mod", 2, "mod2nd: prem32.mod is an input; it would be overwritten\n"},
+        {"prem32.mod -o alias.mod", 2, "mod2nd: alias.mod is an input; it would be overwritten\n"},
+        {"prem32.mod -o ''", 2, "mod2nd: -o needs a file name\n"},
+        {"prem32.mod -o missing/out.nd", 1, "mod2nd: missing/out.nd: cannot create: No such file or directory\n"},
+    };
+    for (const auto& c : outputs) {
+        r = run(MOD2ND_BIN, c.args);
+        EXPECT_EQ(r.status, c.status) << c.args;
+        EXPECT_EQ(r.err.substr(r.err.rfind('\n', r.err.size() - 2) + 1), c.err) << r.err;
+    }
     EXPECT_EQ(slurp(dir_.file("prem32.mod")), slurp(PREM32_MOD));
+    fs::remove(dir_.file("alias.mod"));
 
     EXPECT_EQ(run(MOD2ND_BIN, "prem32.mod --moho 2x").status, 2);
     EXPECT_EQ(run(MOD2ND_BIN, "prem32.mod --moho").status, 2);
@@ -162,7 +177,9 @@ TEST_F(Mod2nd, RefusalsNameFileAndLineAndLeaveNoFile) {
          "m.mod: line 6: depth 10.00 km is above the depth 20.00 km of the row before; rows must go down from the "
          "surface"},
         {titles + crust + row(30, 3.4f, 8.0f, -4.5f) + core + inner,
-         "m.mod: line 6: negative S velocity -4.50000 km/s"},
+         "m.mod: line 6: S velocity -4.50000 km/s is outside [0, 20]"},
+        {titles + crust + row(30, 3.4f, 8.0f, 4.5f).substr(0, 40) + "\n" + core + inner,
+         "m.mod: line 6: field qp (columns 41-50) is blank"},
         {titles + crust + row(6371, 3.4f, 8.0f, 4.5f),
          "m.mod: no core: no discontinuity (two rows at one depth) where the S velocity drops from a positive value "
          "to zero"},

@@ -13,8 +13,8 @@ using layergen::ModelRow;
 
 const std::string kTitles = "title one\ntitle two\n";
 
-std::string row(float z, float rho, float vp, float vs) {
-    return layergen::formatRow(ModelRow{z, rho, vp, vs, 100.0f, 50.0f}) + "\n";
+std::string row(float z, float rho, float vp, float vs, float qp = 100.0f, float qs = 50.0f) {
+    return layergen::formatRow(ModelRow{z, rho, vp, vs, qp, qs}) + "\n";
 }
 
 bool read(const std::string& text, modelfile::Model& m, std::string& error) {
@@ -25,7 +25,9 @@ bool read(const std::string& text, modelfile::Model& m, std::string& error) {
 TEST(ReadModel, TitlesRowsCarriageReturnsAndTrailingBlankLines) {
     modelfile::Model m;
     std::string error;
-    ASSERT_TRUE(read("first\r\nsecond\r\n" + row(0, 2.6f, 5.8f, 3.2f) + "   24.4   3.38075\r\n\n  \n", m, error))
+    ASSERT_TRUE(read("first\r\nsecond\r\n" + row(0, 2.6f, 5.8f, 3.2f) +
+                         "   24.4   3.38075         0         0         1         2   \r\n\n  \n",
+                     m, error))
         << error;
     EXPECT_EQ(m.title1, "first" + std::string(67, ' '));
     EXPECT_EQ(m.title2, "second" + std::string(66, ' '));
@@ -33,7 +35,7 @@ TEST(ReadModel, TitlesRowsCarriageReturnsAndTrailingBlankLines) {
     EXPECT_EQ(m.rows[0].vp, 5.8f);
     EXPECT_EQ(m.rows[1].z, 24.4f);
     EXPECT_EQ(m.rows[1].rho, 3.38075f);
-    EXPECT_EQ(m.rows[1].vp, 0.0f);  // a short line reads as filled with blanks
+    EXPECT_EQ(m.rows[1].qs, 0.02f);  // implied decimals
 }
 
 TEST(ReadModel, LineLengthBoundary) {
@@ -59,6 +61,11 @@ TEST(ReadModel, Refusals) {
         {kTitles + row(0, 1, 1, 1) + "\n" + row(1, 1, 1, 1), "m.mod: line 4: blank line between data rows"},
         {kTitles + row(0, 1, 1, 1) + "      1.00   1.00000**********",
          "m.mod: line 4: field vp (columns 21-30) is not a number: \"**********\""},
+        // layergen reads a blank field as 0: here a missing value.
+        {kTitles + row(0, 1, 1, 1) + "   24.4   3.38075\n", "m.mod: line 4: field vp (columns 21-30) is blank"},
+        {kTitles + row(0, 1, 1, 1) + row(1, 1, 1, 1).substr(0, 50) + "          \n",
+         "m.mod: line 4: field qs (columns 51-60) is blank"},
+        {kTitles + row(0, 1, 1, 1).substr(0, 60) + " x\n", "m.mod: line 3: text after column 60 (the last field, qs)"},
     };
     for (const auto& c : cases) {
         modelfile::Model m;
@@ -74,16 +81,28 @@ TEST(CheckRows, EachRefusalNamesItsLine) {
         std::string error;  // empty: accepted
     } cases[] = {
         {row(0, 2, 5, 0) + row(10, 2, 5, 3) + row(10, 3, 6, 3.5f), ""},
-        {row(-1, 2, 5, 3), "m.mod: line 3: negative depth -1.00 km"},
+        {row(-1, 2, 5, 3), "m.mod: line 3: depth -1.00 km is outside [0, 6371]"},
+        {row(0, 2, 5, 3) + row(6371, 2, 5, 3), ""},
+        {row(0, 2, 5, 3) + row(6371.01f, 2, 5, 3), "m.mod: line 4: depth 6371.01 km is outside [0, 6371]"},
+        {row(0, 2, 20, 20) + row(1, 20, 5, 0, 1e6f, 1e6f), ""},
+        {row(0, 2, 20.00001f, 3), "m.mod: line 3: P velocity 20.00001 km/s is outside (0, 20]"},
+        {"      0.00   2.00000    1.0E07   3.00000    100.00     50.00\n",
+         "m.mod: line 3: P velocity 10000000.00000 km/s is outside (0, 20]"},
+        {row(0, 2, 5, 20.00001f), "m.mod: line 3: S velocity 20.00001 km/s is outside [0, 20]"},
+        {row(0, 20.00001f, 5, 3), "m.mod: line 3: density 20.00001 g/cm^3 is outside (0, 20]"},
+        {row(0, 2, 5, 3, -100), "m.mod: line 3: qp -100.00 is outside (0, 1000000]"},
+        {row(0, 2, 5, 3, 0), "m.mod: line 3: qp 0.00 is outside (0, 1000000]"},
+        {row(0, 2, 5, 3, 100, -1), "m.mod: line 3: qs -1.00 is outside [0, 1000000]"},
+        {row(0, 2, 5, 3, 100, 1000000.1f), "m.mod: line 3: qs 1000000.12 is outside [0, 1000000]"},
         {row(0, 2, 5, 3) + row(20, 2, 5, 3) + row(10, 2, 5, 3),
          "m.mod: line 5: depth 10.00 km is above the depth 20.00 km of the row before; rows must go down from the "
          "surface"},
         {row(0, 2, 5, 3) + row(10, 2, 5, 3) + row(10, 2, 5, 3) + row(10, 2, 5, 3),
          "m.mod: line 6: third row at depth 10.00 km; a discontinuity is two rows"},
-        {row(0, 2, 0, 3), "m.mod: line 3: P velocity 0.00000 km/s is not positive"},
-        {row(0, 2, -5, 3), "m.mod: line 3: P velocity -5.00000 km/s is not positive"},
-        {row(0, 2, 5, -0.5f), "m.mod: line 3: negative S velocity -0.50000 km/s"},
-        {row(0, -2, 5, 3), "m.mod: line 3: density -2.00000 g/cm^3 is not positive"},
+        {row(0, 2, 0, 3), "m.mod: line 3: P velocity 0.00000 km/s is outside (0, 20]"},
+        {row(0, 2, -5, 3), "m.mod: line 3: P velocity -5.00000 km/s is outside (0, 20]"},
+        {row(0, 2, 5, -0.5f), "m.mod: line 3: S velocity -0.50000 km/s is outside [0, 20]"},
+        {row(0, -2, 5, 3), "m.mod: line 3: density -2.00000 g/cm^3 is outside (0, 20]"},
     };
     for (const auto& c : cases) {
         modelfile::Model m;

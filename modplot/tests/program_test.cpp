@@ -5,6 +5,7 @@
 #include <filesystem>
 #include <string>
 
+#include "model.h"
 #include "plot_builder.h"
 #include "plotfile.h"
 
@@ -71,20 +72,56 @@ TEST_F(Modplot, Refusals) {
         {"prem32.mod --plotfile " + std::string(81, 'p'), 2,
          "modplot: the --plotfile name must have 1 to 80 characters"},
         {"prem32.mod --dpi 0", 2, "modplot: bad --dpi value '0'"},
+        {"prem32.mod --plotfile f.png -o f.png", 2, "modplot: the plot file and the picture are both f.png"},
         {"prem32.mod --frobnicate", 2, "modplot: unknown option --frobnicate"},
         {many, 2, "modplot: at most 20 models in one figure"},
         {"prem32.mod missing.mod", 1, "modplot: cannot open missing.mod: No such file or directory"},
         {"prem32.mod bad.mod", 1, "modplot: bad.mod: line 3: field z (columns 1-10) is not a number: \"x\""},
-        {"prem32.mod huge.mod", 1, "modplot: values too large to draw (largest 329999"},
+        {"prem32.mod huge.mod", 1, "modplot: huge.mod: line 3: P velocity 329999"},
+        {"prem32.mod --dpi 2400", 1, "modplot: page 1 would be"},
         {"prem32.mod --zoom 6400,7000", 1, "modplot: prem32.mod: no part of the model lies between 6400 and 7000 km depth"},
     };
     for (const auto& c : cases) {
         const Result r = modplot(c.args);
         EXPECT_EQ(r.status, c.status) << c.args;
         EXPECT_EQ(r.err.substr(0, c.err.size()), c.err) << c.args;
+        EXPECT_EQ(r.err.find("--page"), std::string::npos) << r.err;  // modplot has no such option
         EXPECT_FALSE(fs::exists(dir_.file("modplot.png"))) << c.args;
         EXPECT_FALSE(fs::exists(dir_.file("pltfil"))) << c.args;
     }
+}
+
+TEST_F(Modplot, ParallelRunsInOneDirectoryEachDrawTheirOwnModel) {
+    // Eight models, each PREM with its density scaled differently; each
+    // drawn alone first, then all at once in the same directory.
+    constexpr int kRuns = 8;
+    const std::string prem = read_text(dir_.file("prem32.mod"));
+    std::string all;
+    for (int k = 0; k < kRuns; ++k) {
+        std::string model = prem.substr(0, prem.find('\n', prem.find('\n') + 1) + 1);
+        for (std::size_t at = model.size(); at < prem.size();) {
+            const std::size_t end = prem.find('\n', at);
+            std::string row = prem.substr(at, end - at);
+            layergen::ModelRow r = *layergen::parseRow(row).row;
+            r.rho *= 1.0f + 0.05f * static_cast<float>(k);
+            model += layergen::formatRow(r) + "\n";
+            at = end + 1;
+        }
+        const std::string name = "m" + std::to_string(k);
+        pltrender::testing::write_bytes(dir_.file(name + ".mod"), std::vector<uint8_t>(model.begin(), model.end()));
+        ASSERT_EQ(modplot(name + ".mod -o alone" + std::to_string(k) + ".png").status, 0);
+        all += " " + std::string(MODPLOT_BIN) + " " + name + ".mod -o together" + std::to_string(k) + ".png &";
+    }
+    const Result r = run("cd " + dir_.path() + " && pltfil=elsewhere; " + all + " wait");
+    ASSERT_EQ(r.status, 0) << r.err;
+    for (int k = 0; k < kRuns; ++k) {
+        const std::string alone = read_text(dir_.file("alone" + std::to_string(k) + ".png"));
+        EXPECT_TRUE(read_text(dir_.file("together" + std::to_string(k) + ".png")) == alone) << k;
+        if (k > 0) {
+            EXPECT_FALSE(alone == read_text(dir_.file("alone0.png"))) << k;
+        }
+    }
+    EXPECT_FALSE(fs::exists(dir_.file("pltfil")));
 }
 
 }  // namespace

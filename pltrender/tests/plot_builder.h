@@ -51,20 +51,7 @@ Run run(const std::string& command);
 // resident memory in KiB, or -1 when it could not run or failed.
 long peak_memory_kib(const std::vector<std::string>& argv);
 
-// True in builds with AddressSanitizer, whose shadow memory makes memory
-// limits and figures meaningless.
-constexpr bool kAddressSanitizer =
-#if defined(__SANITIZE_ADDRESS__)
-    true;
-#elif defined(__has_feature)
-#if __has_feature(address_sanitizer)
-    true;
-#else
-    false;
-#endif
-#else
-    false;
-#endif
+using zarvo::testing::kAddressSanitizer;
 
 }  // namespace pltrender::testing
 

@@ -120,7 +120,7 @@ TEST(Png, UnwritablePathIsAnError) {
   cairo_surface_t* s = drawing(false);
   std::string err;
   EXPECT_FALSE(write_png(s, dir.file("no/such/dir.png"), err));
-  EXPECT_EQ(err, dir.file("no/such/dir.png") + ": cannot open for writing: No such file or directory");
+  EXPECT_EQ(err, dir.file("no/such/dir.png") + ": cannot create: No such file or directory");
   cairo_surface_destroy(s);
 }
 

@@ -118,6 +118,34 @@ TEST(Reader, TextWithoutTerminatingZero) {
             "of the file)");
 }
 
+TEST(Reader, TextLengthLimit) {
+  // e, then a text command of n bytes at offset 1, zero-terminated or not.
+  auto text_of = [](std::size_t n, bool terminated) {
+    std::vector<uint8_t> b = {0x65, 0x74, 0x08, 0x00, 0x00, 0x00};
+    b.insert(b.end(), n, 'x');
+    if (terminated) b.push_back(0);
+    return b;
+  };
+  const std::string too_long = "byte offset 1: text of 't' command longer than 1024 bytes; the library writes at most 255";
+  const struct {
+    std::vector<uint8_t> bytes;
+    std::string error;  // empty: read
+  } cases[] = {
+      {text_of(kMaxTextBytes, true), ""},
+      {text_of(kMaxTextBytes + 1, true), too_long},
+      {text_of(kMaxTextBytes + 1, false), too_long},
+      {text_of(4 << 20, true), too_long},
+  };
+  for (const auto& c : cases) {
+    const ParseResult r = parse(c.bytes);
+    EXPECT_EQ(r.error, c.error) << c.bytes.size();
+    if (c.error.empty()) {
+      ASSERT_EQ(r.commands.size(), 2u);
+      EXPECT_EQ(r.commands[1].text.size(), kMaxTextBytes);
+    }
+  }
+}
+
 TEST(Reader, AbsurdVertexCounts) {
   EXPECT_EQ(parse_bytes({0x61, 0x01, 0x01, 0x00, 0x00, 0, 0, 0, 0}).error,
             "byte offset 0: 'a' command with vertex count 0 (at least 1 needed)");

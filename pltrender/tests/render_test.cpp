@@ -416,6 +416,41 @@ TEST(Program, NamesAMissingOutputDirectory) {
   }
 }
 
+TEST(Program, OutputsNeverReplaceInputsLinksOrFifos) {
+  ScratchDir dir;
+  const Bytes one_page = PlotBuilder().e().m(100, 300).d(1100, 300).bytes();
+  const Bytes two_pages = PlotBuilder().e().m(1, 1).d(9, 9).e().m(1, 1).d(9, 9).bytes();
+  testing::write_bytes(dir.file("plot.png"), one_page);  // a plot file under a picture's name
+  testing::write_bytes(dir.file("p-2.png"), two_pages);
+  testing::write_bytes(dir.file("in.plt"), one_page);
+  testing::write_bytes(dir.file("target.svg"), Bytes{'o', 'l', 'd'});
+  std::filesystem::create_symlink("target.svg", dir.file("link.svg"));
+  ASSERT_EQ(testing::run("mkfifo " + dir.file("fifo.svg")).status, 0);
+  const std::string prog = std::string(PLTRENDER) + " ";
+  const struct {
+    std::string command;
+    int status;
+    std::string err;
+  } cases[] = {
+      {prog + "plot.png plot.png", 1, "pltrender: plot.png is an input; it would be overwritten\n"},
+      {prog + "p-2.png p.png", 1, "pltrender: p-2.png is an input; it would be overwritten\n"},
+      {prog + "in.plt link.svg", 0, ""},
+      {"(cat fifo.svg > got.svg &) && " + prog + "in.plt fifo.svg && sleep 0.2", 0, ""},
+  };
+  for (const auto& c : cases) {
+    const testing::Run r = testing::run("cd " + dir.path() + " && " + c.command);
+    EXPECT_EQ(r.status, c.status) << c.command;
+    EXPECT_EQ(r.err, c.err) << c.command;
+  }
+  EXPECT_EQ(testing::read_text(dir.file("plot.png")), std::string(one_page.begin(), one_page.end()));
+  EXPECT_EQ(testing::read_text(dir.file("p-2.png")), std::string(two_pages.begin(), two_pages.end()));
+  EXPECT_FALSE(std::filesystem::exists(dir.file("p-1.png")));
+  EXPECT_TRUE(std::filesystem::is_symlink(dir.file("link.svg")));
+  EXPECT_EQ(testing::read_text(dir.file("target.svg")).rfind("<?xml", 0), 0u);
+  EXPECT_TRUE(std::filesystem::is_fifo(dir.file("fifo.svg")));
+  EXPECT_EQ(testing::read_text(dir.file("got.svg")).rfind("<?xml", 0), 0u);
+}
+
 TEST(Program, PageLimit) {
   ScratchDir dir;
   const std::string in = dir.file("pltfil");

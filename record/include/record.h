@@ -9,6 +9,7 @@
 #define TRACEL_RECORD_H
 
 #include <cstdint>
+#include <cstdio>
 #include <istream>
 #include <optional>
 #include <span>
@@ -91,6 +92,10 @@ struct ReadResult {
 // diagnostic shows `path` through printable_text; a path holding a NUL byte
 // names no file and is refused.
 ReadResult read_record(const std::string& path, CountLine& count, std::span<float> y);
+
+// The same from an open stream, from its current position; `path` names it
+// in the diagnostic.
+ReadResult read_record(std::FILE* file, const std::string& path, CountLine& count, std::span<float> y);
 
 // The time of each sample: x[i] = float(i) * dt in single precision, for
 // i = 0 .. np-1 (nothing when np <= 0).

@@ -149,6 +149,79 @@ TEST(Seis2rec, BadInputGivesOneMessageAndNoFile) {
   EXPECT_EQ(run(dir.path(), kSeis2rec + " --window 5 good.sac").status, 2);
 }
 
+TEST(Seis2rec, DefaultNamesAreVisibleSafeAndNeverCollide) {
+  auto coded = [](const char* net, const char* sta, const char* loc, const char* cha) {
+    SacSpec s = wave(5);
+    s.network = net;
+    s.station = sta;
+    s.location = loc;
+    s.channel = cha;
+    return s;
+  };
+  const struct {
+    std::vector<SacSpec> inputs;
+    std::vector<std::string> files;  // the records written
+  } cases[] = {
+      // Two records of HHZ are numbered; a channel really called HHZ-1 keeps its own name.
+      {{coded("XX", "TEST", "00", "HHZ"), coded("XX", "TEST", "00", "HHZ"), coded("XX", "TEST", "00", "HHZ-1")},
+       {"XX.TEST.00.HHZ-1.rec", "XX.TEST.00.HHZ-2.rec", "XX.TEST.00.HHZ_1.rec"}},
+      {{coded("-12345", "SYN", "", "HHZ")}, {"unset.SYN..HHZ.rec"}},
+      {{coded("", "", "", "")}, {"unset....rec"}},
+      {{coded("-rf", "-rf", "00", "HHZ")}, {"_rf._rf.00.HHZ.rec"}},
+  };
+  for (const auto& c : cases) {
+    zarvo::testing::ScratchDir dir;
+    std::string args;
+    for (std::size_t i = 0; i < c.inputs.size(); ++i) {
+      write_file(dir.file("in" + std::to_string(i)), seisdata::testing::sac_bytes(c.inputs[i]));
+      args += " in" + std::to_string(i);
+    }
+    const auto o = run(dir.path(), kSeis2rec + args);
+    ASSERT_EQ(o.status, 0) << o.err;
+    std::vector<std::string> written;
+    for (const std::string& f : list_dir(dir.path()))
+      if (f.rfind("in", 0) != 0) written.push_back(f);
+    EXPECT_EQ(written, c.files);
+  }
+}
+
+TEST(Seis2rec, OutputsInputsAndMessages) {
+  zarvo::testing::ScratchDir dir;
+  const std::string wave_bytes = [] {
+    const std::vector<std::uint8_t> b = seisdata::testing::sac_bytes(wave(10));
+    return std::string(b.begin(), b.end());
+  }();
+  write_file(dir.file("a.sac"), wave_bytes);
+  write_file(dir.file("XX.TEST.00.BHZ.rec"), wave_bytes);  // a SAC file under a record's name
+  write_file(dir.file("new\nline.sac"), wave_bytes);
+  std::vector<std::uint8_t> empty_records = seisdata::testing::mseed_int_bytes({1, 2, 3}, 11, 0);
+  empty_records[30] = empty_records[31] = 0;  // header sample count 0
+  write_file(dir.file("none.mseed"), empty_records);
+  const struct {
+    const char* args;
+    int status;
+    const char* err;
+  } cases[] = {
+      {"a.sac -o ''", 2, "seis2rec: -o needs a file name\n"},
+      {"a.sac -o a.sac", 2, "seis2rec: a.sac is an input; it would be overwritten\n"},
+      {"a.sac -o ./a.sac", 2, "seis2rec: ./a.sac is an input; it would be overwritten\n"},
+      {"XX.TEST.00.BHZ.rec", 1, "seis2rec: XX.TEST.00.BHZ.rec is an input; it would be overwritten; use -o\n"},
+      {"none.mseed", 1, "seis2rec: the files hold no samples to write\n"},
+      {"'new\nline.sac' -o n.rec", 0, ""},
+  };
+  for (const auto& c : cases) {
+    const auto o = run(dir.path(), kSeis2rec + " " + c.args);
+    EXPECT_EQ(o.status, c.status) << c.args;
+    EXPECT_EQ(o.err, c.err);
+  }
+  EXPECT_EQ(read_text(dir.file("a.sac")), wave_bytes);
+  EXPECT_EQ(read_text(dir.file("XX.TEST.00.BHZ.rec")), wave_bytes);
+  // A control character in a file name does not break the record's header.
+  const std::string record = read_text(dir.file("n.rec"));
+  EXPECT_EQ(record.substr(record.find("new"), 32), "new?line.sac, SAC little-endian\n");
+  EXPECT_EQ(run(dir.path(), "echo n.rec | " + std::string(TRACEL)).status, 0);
+}
+
 // Processing through the shared options: each contiguous trace on its own,
 // what was applied on header line 3, refusals that write nothing.
 TEST(Seis2rec, ProcessingOptions) {

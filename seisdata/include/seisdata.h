@@ -13,6 +13,8 @@
 #include <string>
 #include <vector>
 
+#include "safeout.h"
+
 namespace seisdata {
 
 // The event and station of a SAC header, each field empty when the header
@@ -66,17 +68,33 @@ bool read_mseed(const std::string& path, const std::uint8_t* data, std::size_t s
 bool read_data_file(const std::string& path, std::vector<Trace>& traces,
                     std::vector<std::string>& notes, std::string& error);
 
-// Whole file into memory.
+// The same for a file already read into memory.
+bool read_data(const std::string& path, const std::vector<std::uint8_t>& bytes, std::vector<Trace>& traces,
+               std::vector<std::string>& notes, std::string& error);
+
+// The largest input file read: 2 GiB.
+constexpr std::size_t kMaxInputBytes = std::size_t{1} << 31;
+
+// Whole file into memory, read once from its start (a pipe, a FIFO or
+// /dev/stdin as well as a regular file); a file larger than kMaxInputBytes
+// is refused.
 bool read_bytes(const std::string& path, std::vector<std::uint8_t>& bytes, std::string& error);
 
 // Keeps the traces whose NET.STA.LOC.CHA matches one of the glob patterns
 // (all when there are none).
 std::vector<Trace> select_traces(std::vector<Trace> traces, const std::vector<std::string>& patterns);
 
+// The times a trace may span: 0001-01-01T00:00:00Z to
+// 9999-12-31T23:59:59.999999Z, the years iso_time writes with four digits.
+// The readers refuse traces beginning or ending outside them.
+constexpr std::int64_t kFirstTimeUs = -62135596800000000;
+constexpr std::int64_t kLastTimeUs = 253402300799999999;
+
 // ISO 8601 UTC with microseconds: 2010-02-27T06:50:00.069539Z.
 std::string iso_time(std::int64_t us);
 
-// Part of a trace: samples [first, first + count), with its own start time.
+// Part of a trace: samples [first, first + count), with its own start time
+// (no later than kLastTimeUs).
 Trace slice(const Trace& trace, std::size_t first, std::size_t count);
 
 // The samples from `start` to `end` seconds after the trace's start, both
@@ -103,13 +121,20 @@ std::string format_float(float v);
 // (with the reason) when the trace cannot be written exactly.
 bool format_record(const Trace& trace, std::string& text, std::string& error);
 
-// Writes a record's text to `path` through a temporary file in the same
-// directory renamed into place: a failure leaves no partial file.
-bool write_record(const std::string& path, const std::string& text, std::string& error);
+// Writes a record's text to `path` as safeout writes files (a temporary
+// file renamed into place; devices and FIFOs written in place; symbolic
+// links followed): a failure leaves no partial file.  With `run`, a file
+// that writer has already written is refused.
+bool write_record(const std::string& path, const std::string& text, std::string& error,
+                  safeout::Writer* run = nullptr);
 
 // The default record name NET.STA.LOC.CHA.rec, with "-N" before ".rec" for
-// the Nth of several; characters other than letters, digits, '-' and '_' in
-// the identifier become '_'.
+// the Nth of several.  Characters other than letters, digits and '_' in the
+// codes become '_', so a plain name never holds a '-' and never equals a
+// numbered one; an empty code stays empty between the dots
+// (IU.ANMO..BHZ.rec), but an empty network code is written
+// kUnsetNetworkName, so that every name starts with a letter, digit or '_'.
+constexpr const char* kUnsetNetworkName = "unset";
 std::string record_name(const Trace& trace, int number);
 
 }  // namespace seisdata

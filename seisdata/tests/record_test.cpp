@@ -132,6 +132,15 @@ TEST(Record, Times) {
   EXPECT_EQ(seisdata::iso_time(0), "1970-01-01T00:00:00.000000Z");
   EXPECT_EQ(seisdata::iso_time(-1), "1969-12-31T23:59:59.999999Z");
   EXPECT_EQ(seisdata::iso_time(951782400000001), "2000-02-29T00:00:00.000001Z");
+  EXPECT_EQ(seisdata::iso_time(seisdata::kFirstTimeUs), "0001-01-01T00:00:00.000000Z");
+  EXPECT_EQ(seisdata::iso_time(seisdata::kLastTimeUs), "9999-12-31T23:59:59.999999Z");
+  // A slice far into a trace of long intervals: its start stays after the
+  // trace's, where an offset past the int64 range would wrap to year -28110.
+  seisdata::Trace t = small_trace(100000);
+  t.rate = 1e-8;
+  const seisdata::Trace part = seisdata::slice(t, 99999, 1);
+  EXPECT_GE(part.start_us, t.start_us);
+  EXPECT_EQ(part.start_us, seisdata::kLastTimeUs);
 }
 
 TEST(Record, WindowsAndParts) {

@@ -113,7 +113,7 @@ TEST(Sac, RefusalsNameTheFileAndTheReason) {
        "NaN sample at index 2"},
       {"infinite sample", [](SacSpec& s) { s.samples[3] = -std::numeric_limits<float>::infinity(); },
        "infinite sample at index 3"},
-      {"bad day", [](SacSpec& s) { s.jday = 367; }, "bad reference time"},
+      {"bad day", [](SacSpec& s) { s.jday = 367; }, "bad reference time in the header: year 2024, day 367"},
   };
   for (const Case& c : cases) {
     SacSpec s;
@@ -124,6 +124,41 @@ TEST(Sac, RefusalsNameTheFileAndTheReason) {
     EXPECT_FALSE(read(s, t, error)) << c.what;
     EXPECT_EQ(error.rfind("in.sac: SAC: ", 0), 0u) << c.what << ": " << error;
     EXPECT_NE(error.find(c.message), std::string::npos) << c.what << ": " << error;
+  }
+}
+
+TEST(Sac, DatesOutsideTheCalendarOrTheYear9999AreRefused) {
+  struct Case {
+    void (*set)(SacSpec&);
+    const char* result;  // the start time, or the error after "in.sac: SAC: "
+  };
+  const Case cases[] = {
+      {[](SacSpec& s) { s.jday = 366; }, "2024-12-31T12:30:15.250000Z"},
+      {[](SacSpec& s) { s.year = 2023, s.jday = 366; },
+       "bad reference time in the header: year 2023, day 366 (of 365), 12:30:15.250"},
+      {[](SacSpec& s) { s.jday = 0; }, "bad reference time in the header: year 2024, day 0 (of 366), 12:30:15.250"},
+      {[](SacSpec& s) {
+         s = SacSpec{}, s.year = 9999, s.jday = 365, s.hour = 23, s.min = 59, s.sec = 59, s.msec = 999;
+         s.samples = {1};
+       }, "9999-12-31T23:59:59.999000Z"},
+      {[](SacSpec& s) {
+         s = SacSpec{}, s.year = 9999, s.jday = 365, s.hour = 23, s.min = 59, s.sec = 59, s.msec = 999;
+         s.samples = {1, 2}, s.delta = 0.001f;
+       }, "the trace ends after the year 9999 (2 samples 0.001 s apart from 9999-12-31T23:59:59.999000Z)"},
+      {[](SacSpec& s) { s.delta = 1e8f, s.samples.assign(2500, 1); }, "2024-02-29T12:30:15.250000Z"},
+      {[](SacSpec& s) { s.delta = 1e8f, s.samples.assign(2600, 1); },
+       "the trace ends after the year 9999 (2600 samples 1e+08 s apart from 2024-02-29T12:30:15.250000Z)"},
+      {[](SacSpec& s) { s.year = 1, s.jday = 1, s.hour = s.min = s.sec = s.msec = 0, s.b = -1; },
+       "the trace starts before the year 1"},
+  };
+  for (const Case& c : cases) {
+    SacSpec s;
+    s.samples = {1, 2, 3, 4};
+    c.set(s);
+    seisdata::Trace t;
+    std::string error;
+    const bool ok = read(s, t, error);
+    EXPECT_EQ(ok ? seisdata::iso_time(t.start_us) : error, ok ? c.result : "in.sac: SAC: " + std::string(c.result));
   }
 }
 

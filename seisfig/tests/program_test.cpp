@@ -109,6 +109,96 @@ TEST(Seisfig, BadInputAndUsage) {
   EXPECT_EQ(list_dir(dir.path()), (std::vector<std::string>{"cut.mseed", "text.txt"}));
 }
 
+TEST(Seisfig, PipesFifosAndEndlessInputNeitherHangNorAbort) {
+  zarvo::testing::ScratchDir dir;
+  write_file(dir.file("w.sac"), seisdata::testing::sac_bytes(wave(300, "A")));
+  ASSERT_EQ(run(dir.path(), std::string(SEIS2REC) + " w.sac -o w.rec").status, 0);
+  ASSERT_EQ(run(dir.path(), "mkfifo fifo").status, 0);
+  const std::string seis2rec = SEIS2REC;
+  const struct {
+    std::string command;
+    int status;
+    const char* err;
+  } cases[] = {
+      {"cat w.sac | " + kSeisfig + " /dev/stdin -o p.png", 0, ""},
+      {"cat w.rec | " + kSeisfig + " /dev/stdin -o q.png", 0, ""},
+      {"(cat w.sac > fifo &) && timeout 20 " + kSeisfig + " fifo -o r.png", 0, ""},
+      {"(cat w.rec > fifo &) && timeout 20 " + kSeisfig + " fifo -o s.png", 0, ""},
+      {"(cat w.sac > fifo &) && timeout 20 " + seis2rec + " fifo -o f.rec", 0, ""},
+      {"ulimit -v 400000 && timeout 20 " + kSeisfig + " /dev/zero -o z.png", 1, "seisfig: out of memory\n"},
+      {"ulimit -v 400000 && timeout 20 " + seis2rec + " /dev/zero", 1, "seis2rec: out of memory\n"},
+  };
+  for (const auto& c : cases) {
+    // AddressSanitizer reserves more address space than a tight ulimit -v allows.
+    if (zarvo::testing::kAddressSanitizer && c.command.find("ulimit") != std::string::npos) continue;
+    const auto o = run(dir.path(), c.command);
+    EXPECT_EQ(o.status, c.status) << c.command;
+    EXPECT_EQ(o.err, c.err) << c.command;
+  }
+  const std::string from_fifo = read_text(dir.file("f.rec")), from_file = read_text(dir.file("w.rec"));
+  EXPECT_EQ(from_fifo.substr(from_fifo.find("fifo, SAC")), "fifo" + from_file.substr(from_file.find(", SAC")));
+  // A file above the 2 GiB limit is refused by its size, before it is read.
+  ASSERT_EQ(run(dir.path(), "truncate -s 2147483649 big.sac").status, 0);
+  const auto o = run(dir.path(), kSeisfig + " big.sac -o b.png");
+  EXPECT_EQ(o.status, 1);
+  EXPECT_EQ(o.err, "seisfig: big.sac: larger than 2 GiB (2147483648 bytes), the most a file may hold\n");
+}
+
+TEST(Seisfig, MessagesNameTheFileAndTheOptionsItHas) {
+  zarvo::testing::ScratchDir dir;
+  seisdata::testing::SacSpec huge = wave(10, "A");
+  huge.samples[3] = 3.4e38f;
+  huge.samples[4] = -3.4e38f;
+  write_file(dir.file("huge.sac"), seisdata::testing::sac_bytes(huge));
+  std::vector<std::uint8_t> empty_records = seisdata::testing::mseed_int_bytes({1, 2, 3}, 11, 0);
+  empty_records[30] = empty_records[31] = 0;  // header sample count 0
+  write_file(dir.file("none.mseed"), empty_records);
+  write_file(dir.file("w.sac"), seisdata::testing::sac_bytes(wave(300, "A")));
+  std::string many;
+  for (int i = 0; i <= 1000; ++i) many += " w.sac";
+  const struct {
+    std::string args;
+    const char* err_end;  // the last line of the standard error stream
+  } cases[] = {
+      {"huge.sac -o h.png", "seisfig: huge.sac: XX.A.00.BHZ: cannot be drawn\n"},
+      {"none.mseed -o n.png", "seisfig: the files hold no samples to draw\n"},
+      {"w.sac --dpi 2400 -o d.png",
+       "seisfig: page 1 would be 23688 x 13008 pixels at 2400 dpi: too large (at most 32767 pixels a side and "
+       "64000000 in all; use a lower --dpi)\n"},
+      {many + " -o m.pdf",
+       "seisfig: more than 1000 traces; one figure holds at most 1000 pages: use --select\n"},
+  };
+  for (const auto& c : cases) {
+    const auto o = run(dir.path(), kSeisfig + " " + c.args);
+    EXPECT_EQ(o.status, 1) << c.args;
+    const std::size_t last = o.err.rfind('\n', o.err.size() - 2);
+    EXPECT_EQ(o.err.substr(last == std::string::npos ? 0 : last + 1), c.err_end) << c.args.substr(0, 40);
+  }
+  EXPECT_EQ(list_dir(dir.path()), (std::vector<std::string>{"huge.sac", "none.mseed", "w.sac"}));
+}
+
+TEST(Seisfig, ParallelRunsInOneDirectoryEachDrawTheirOwnTraces) {
+  // Eight traces of different lengths, each drawn alone first, then all at once.
+  constexpr int kRuns = 8;
+  zarvo::testing::ScratchDir dir;
+  std::string all;
+  for (int k = 0; k < kRuns; ++k) {
+    const std::string n = std::to_string(k);
+    write_file(dir.file(n + ".sac"), seisdata::testing::sac_bytes(wave(200 + 50 * static_cast<std::size_t>(k), "S" + n)));
+    ASSERT_EQ(run(dir.path(), kSeisfig + " " + n + ".sac -o alone" + n + ".png").status, 0);
+    all += kSeisfig + " " + n + ".sac -o together" + n + ".png & ";
+  }
+  ASSERT_EQ(run(dir.path(), "{ " + all + "wait; }").status, 0);
+  for (int k = 0; k < kRuns; ++k) {
+    const std::string alone = read_text(dir.file("alone" + std::to_string(k) + ".png"));
+    EXPECT_TRUE(read_text(dir.file("together" + std::to_string(k) + ".png")) == alone) << k;
+    if (k > 0) {
+      EXPECT_FALSE(alone == read_text(dir.file("alone0.png"))) << k;
+    }
+  }
+  EXPECT_EQ(list_dir(dir.path()).size(), 3u * kRuns);  // no plot file or temporary left
+}
+
 // The processing options draw the same samples from SAC, from a record
 // and from seis2rec's processed record, and the default title says what
 // was applied.

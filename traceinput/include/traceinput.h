@@ -72,6 +72,10 @@ bool process(const Options& o, std::vector<seisdata::Trace>& traces, std::string
 bool read_file(const std::string& path, const Options& o, std::vector<seisdata::Trace>& traces,
                std::vector<std::string>& notes, std::string& error);
 
+// The same for a file already read into memory with seisdata::read_bytes.
+bool read_data(const std::string& path, const std::vector<std::uint8_t>& bytes, const Options& o,
+               std::vector<seisdata::Trace>& traces, std::vector<std::string>& notes, std::string& error);
+
 }  // namespace traceinput
 
 #endif

@@ -9,6 +9,21 @@
 
 namespace zarvo::testing {
 
+// True in builds with AddressSanitizer, whose shadow memory makes memory
+// limits (ulimit -v) and figures meaningless.
+constexpr bool kAddressSanitizer =
+#if defined(__SANITIZE_ADDRESS__)
+    true;
+#elif defined(__has_feature)
+#if __has_feature(address_sanitizer)
+    true;
+#else
+    false;
+#endif
+#else
+    false;
+#endif
+
 using Bytes = std::vector<uint8_t>;
 
 // A fresh scratch directory for one test, removed on destruction.

@@ -21,6 +21,7 @@ namespace figure {
 constexpr double kDefaultDpi = 150;
 constexpr double kMaxDpi = 2400;          // beyond, every figure's PNG page is too large
 constexpr std::size_t kPlotNameMax = 80;  // the longest plot file name the library accepts
+constexpr std::size_t kMaxPages = 1000;   // pages in one figure
 
 struct Options {
   std::string out;        // -o: the picture; its extension gives the format
@@ -29,6 +30,7 @@ struct Options {
   std::string font_dir;   // --fonts, else the renderer's default directory
   bool fonts_given = false;
   bool pen_colours = false;  // set by the program: pen thickness chooses the colour
+  std::vector<std::string> inputs;  // set by check_options: no output may replace them
 };
 
 // The common options that take a value, for cmdline::read_args.
@@ -42,15 +44,12 @@ const char* options_help();
 cmdline::Take take_option(const cmdline::Arg& arg, Options& o, const char* program);
 
 // The checks after the command line is read: an output whose extension is
-// .png, .svg or .pdf, a plot file name the library accepts, and neither of
-// them naming one of `inputs` (the same file under any name).  Sets the
-// default font directory when --fonts was not given.  False after a
-// message on the standard error stream.
+// .png, .svg or .pdf, a plot file name the library accepts, neither of
+// them naming one of `inputs` (the same file under any name) nor each
+// other.  Keeps `inputs` for render() and sets the default font directory
+// when --fonts was not given.  False after a message on the standard error
+// stream.
 bool check_options(Options& o, const std::vector<std::string>& inputs, const char* program);
-
-// True when `a` and `b` name the same existing file (same device and
-// inode), however they are spelled.
-bool same_file(const std::string& a, const std::string& b);
 
 // One page the library drew, cut from the process's plot file: its bytes
 // and the pen thickness in effect where they begin (the library writes a
@@ -111,7 +110,8 @@ struct Curve {
 Curve reduce_columns(std::size_t n, const float* x, const float* y, const float* para);
 
 // Renders plot file bytes to o.out (numbered files for several PNG or SVG
-// pages, one PDF for all) at o.dpi with the fonts in o.font_dir.
+// pages, one PDF for all) at o.dpi with the fonts in o.font_dir; more than
+// kMaxPages pages are refused.
 bool render(const std::vector<std::uint8_t>& bytes, const Options& o, std::string& error);
 
 // Renders one page to o.out as render() renders a whole plot file.  It
