@@ -4,7 +4,6 @@
 #include <cstdio>
 #include <cstring>
 #include <mutex>
-#include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -87,22 +86,6 @@ bool make_temporary(const std::string& path, std::string& temporary, std::string
   open_permissions(fd);
   close(fd);
   return true;
-}
-
-bool write_file_atomically(const std::string& path, const std::string& bytes, std::string& error) {
-  std::string temporary;
-  if (!make_temporary(path, temporary, error)) return false;
-  std::FILE* out = std::fopen(temporary.c_str(), "wb");
-  bool ok = out != nullptr && std::fwrite(bytes.data(), 1, bytes.size(), out) == bytes.size();
-  ok = out != nullptr && std::fclose(out) == 0 && ok;
-  if (ok && std::rename(temporary.c_str(), path.c_str()) == 0) {
-    forget_temporary(temporary);
-    return true;
-  }
-  error = path + ": cannot write: " + std::strerror(errno);
-  std::remove(temporary.c_str());
-  forget_temporary(temporary);
-  return false;
 }
 
 std::string metrics_path(const std::string& dir, const std::string& id, const std::string& day) {

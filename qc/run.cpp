@@ -13,6 +13,7 @@
 #include <sched.h>
 #include <set>
 
+#include "safeout.h"
 #include "sds.h"
 
 namespace qc {
@@ -82,7 +83,7 @@ JobResult process_channel(const RunOptions& o, const std::string& id, DayPlots& 
                   full_plot_path(o.out_dir, id, day), error))
     return {Status::failed, error};
   // Last: an existing metrics file means the channel is done.
-  if (!write_file_atomically(metrics_file, format_metrics(m), error)) return {Status::failed, error};
+  if (!safeout::write_file(metrics_file, format_metrics(m), error)) return {Status::failed, error};
   return {Status::ok, ""};
 }
 
@@ -115,7 +116,7 @@ int run_day(const RunOptions& o, const char* program) {
       !make_directories(o.out_dir, error) ||
       // Every shard writes the whole list (the same bytes): the page shows
       // channels whose shard has not run as missing.
-      !write_file_atomically(day_list_path(o.out_dir, list.day), format_day_list(list), error)) {
+      !safeout::write_file(day_list_path(o.out_dir, list.day), format_day_list(list), error)) {
     std::fprintf(stderr, "%s: %s\n", program, error.c_str());
     return 1;
   }
@@ -205,7 +206,7 @@ int merge(const std::string& dir, const std::string& version, const char* progra
   info.roots.assign(roots.begin(), roots.end());
   info.days.assign(days.begin(), days.end());
   const std::string page = (fs::path(dir) / "index.html").string();
-  if (!write_file_atomically(page, make_page(info, rows), error)) {
+  if (!safeout::write_file(page, make_page(info, rows), error)) {
     std::fprintf(stderr, "%s: %s\n", program, error.c_str());
     return 1;
   }

@@ -67,11 +67,7 @@ std::vector<std::string> shard_part(const std::vector<std::string>& sorted, cons
 
 // ---- Outputs ----
 
-// Writes `bytes` to `path` under a temporary name in the same directory,
-// renamed into place when complete: an interrupted write leaves no part of
-// a file under `path`.
-bool write_file_atomically(const std::string& path, const std::string& bytes, std::string& error);
-
+// Text outputs are written with safeout::write_file (whole or not at all).
 // A temporary name beside `path` keeping its extension (for writers that
 // choose the format by it): DIR/.NAME.XXXXXX.EXT, made and empty.
 bool make_temporary(const std::string& path, std::string& temporary, std::string& error);
