@@ -1,5 +1,6 @@
 #include <figure/figure.h>
 
+#include <algorithm>
 #include <cstdio>
 #include <cstdlib>
 #include <sys/mman.h>
@@ -145,12 +146,17 @@ Curve reduce_columns(std::size_t n, const float* x, const float* y, const float*
   // One column per plot unit: what shares a plot x shares a pixel column
   // at any resolution.
   pltrender::ColumnReducer reducer(0, 1);
-  for (std::size_t i = 0; i < n; ++i) {
-    const zarvo::PlotPosition at = zarvo::plot_position(x[i], y[i], para);
-    if (i == 0)
-      reducer.start(at.x, at.y, keep, true, i);
-    else
-      reducer.line_to(at.x, at.y, keep, i);
+  constexpr std::size_t kBlock = 4096;  // positions worked out a block at a time
+  zarvo::PlotPosition at[kBlock];
+  for (std::size_t begin = 0; begin < n; begin += kBlock) {
+    const std::size_t count = std::min(kBlock, n - begin);
+    zarvo::plot_positions(count, x + begin, y + begin, para, at);
+    for (std::size_t k = 0; k < count; ++k) {
+      if (begin + k == 0)
+        reducer.start(at[k].x, at[k].y, keep, true, 0);
+      else
+        reducer.line_to(at[k].x, at[k].y, keep, begin + k);
+    }
   }
   reducer.flush(keep);
   return out;
@@ -162,6 +168,7 @@ bool render(const std::vector<std::uint8_t>& bytes, const Options& o, std::strin
   options.max_pages = kMaxPages;
   options.size_advice = "use a lower --dpi";
   options.inputs = o.inputs;
+  options.pen_colours = o.pen_colours;
   const pltrender::PlotScan scan = pltrender::scan(bytes.data(), bytes.size(), kMaxPages);
   if (scan.ok && scan.too_many_pages()) {
     error = "more than " + std::to_string(kMaxPages) + " pages; one figure holds at most " +

@@ -22,6 +22,9 @@ void usage(std::FILE* out) {
       "  --page SIZE      fixed page: letter, a4 or WxH in inches (e.g. 11x8.5);\n"
       "                   plot point (0,0) is the page's lower-left corner\n"
       "  --landscape      turn a letter or a4 page sideways\n"
+      "  --pens           pen thickness t draws in colour t mod 4 (black, red, blue,\n"
+      "                   green) at the line width of thickness t / 4 (seisday's\n"
+      "                   plot files); without it everything is black\n"
       "  --margin IN      margin around the drawing when the page is fitted to it\n"
       "                   (the default), in inches (default 0.25)\n"
       "  --max-pages N    draw plots of up to N pages (default 1000); a plot with\n"
@@ -139,6 +142,8 @@ int main(int argc, char** argv) {
       have_font_dir = true;
     } else if (a == "--landscape") {
       landscape = true;
+    } else if (a == "--pens") {
+      options.pen_colours = true;
     } else if (option) {
       std::fprintf(stderr, "pltrender: unknown option %s\n", a.c_str());
       usage(stderr);

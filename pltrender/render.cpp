@@ -270,9 +270,9 @@ class ChunkedStroker {
 // with `reducer` set through the column reduction first.
 class Painter {
  public:
-  Painter(cairo_t* cr, FontSet& fonts, bool chunked, int width, int height, ColumnReducer* reducer)
+  Painter(cairo_t* cr, FontSet& fonts, bool chunked, int width, int height, ColumnReducer* reducer, bool pens)
       : cr_(cr), fonts_(fonts), raster_(width > 0), chunked_(chunked), stroker_(cr, width, height),
-        reducer_(reducer) {
+        reducer_(reducer), pens_(pens) {
     cairo_set_line_join(cr_, CAIRO_LINE_JOIN_ROUND);
     cairo_set_line_cap(cr_, CAIRO_LINE_CAP_ROUND);
     cairo_set_source_rgb(cr_, 0, 0, 0);
@@ -281,12 +281,14 @@ class Painter {
   void operator()(const Command& c, const PenState& st) {
     switch (c.op) {
       case 'f':
-        if (line_width(c.thickness) != line_width(st.thickness)) flush();
+        if (width(c.thickness) != width(st.thickness) || (pens_ && pen_colour(c.thickness) != pen_colour(st.thickness)))
+          flush();
         break;
       case 'm': break;  // the pen position is kept by the walk
       case 'd': {
         if (!pending_) {
-          cairo_set_line_width(cr_, line_width(st.thickness));
+          cairo_set_line_width(cr_, width(st.thickness));
+          use_pen(st.thickness);
           if (raster_) cairo_set_antialias(cr_, kLineAntialias);
           pending_ = true;
           segments_ = 0;
@@ -304,7 +306,8 @@ class Painter {
         const TextLayout t = layout_text(fonts_, c, st.x, st.y);
         if (t.strokes.empty()) break;
         // Runs of polylines of one width are stroked together.
-        const double lw = line_width(st.thickness);
+        const double lw = width(st.thickness);
+        use_pen(st.thickness);
         for (std::size_t i = 0; i < t.strokes.size();) {
           const double w = text_stroke_width(t.weights[i], lw);
           cairo_set_line_width(cr_, w);
@@ -348,6 +351,15 @@ class Painter {
   }
 
  private:
+  double width(int thickness) const { return line_width(thickness, pens_); }
+
+  // With pen colours, the ink of what is drawn next.
+  void use_pen(int thickness) {
+    if (!pens_) return;
+    const Rgb c = pen_colour(thickness);
+    cairo_set_source_rgb(cr_, c.r, c.g, c.b);
+  }
+
   bool at_pen(const PenState& st) const { return st.x == last_x_ && st.y == last_y_; }
 
   // Passes the reducer's points on to the path.
@@ -397,7 +409,8 @@ class Painter {
   }
 
   void shape(uint16_t pattern, int thickness) {
-    cairo_set_line_width(cr_, line_width(thickness));
+    cairo_set_line_width(cr_, width(thickness));
+    use_pen(thickness);
     if (pattern != 0) cairo_fill_preserve(cr_);
     cairo_stroke(cr_);
   }
@@ -408,6 +421,7 @@ class Painter {
   bool chunked_;
   ChunkedStroker stroker_;
   ColumnReducer* reducer_;
+  bool pens_;
   bool pending_ = false;
   long segments_ = 0;
   double last_x_ = 0, last_y_ = 0;
@@ -447,10 +461,13 @@ Format format_from_path(const std::string& path) {
   return Format::unknown;
 }
 
-double line_width(int thickness) {
-  const int t = std::clamp(thickness, 0, kMaxThickness);
+double line_width(int thickness, bool pen_colours) {
+  int t = std::clamp(thickness, 0, kMaxThickness);
+  if (pen_colours) t /= kPenCount;
   return 2.0 * (1 + t);
 }
+
+Rgb pen_colour(int thickness) { return kPenColours[std::clamp(thickness, 0, kMaxThickness) % kPenCount]; }
 
 std::string page_file_name(const std::string& path, std::size_t index, std::size_t count) {
   if (count <= 1) return path;
@@ -465,12 +482,12 @@ std::string page_file_name(const std::string& path, std::size_t index, std::size
 namespace {
 
 template <typename Source>
-Box bounds_of(const Source& source, const Page& page, FontSet& fonts, int start_thickness) {
+Box bounds_of(const Source& source, const Page& page, FontSet& fonts, int start_thickness, bool pens) {
   Box b;
   PenState st;
   st.thickness = start_thickness;
   walk(source, page, st, [&](const Command& c, const PenState& s) {
-    const double hw = line_width(s.thickness) / 2;
+    const double hw = line_width(s.thickness, pens) / 2;
     switch (c.op) {
       case 'd':
         add_expanded(b, s.x, s.y, hw);
@@ -485,7 +502,7 @@ Box bounds_of(const Source& source, const Page& page, FontSet& fonts, int start_
       case 't': {
         const TextLayout t = layout_text(fonts, c, s.x, s.y);
         if (t.ink.empty) break;
-        const double tw = text_stroke_width(t.max_weight, line_width(s.thickness)) / 2;
+        const double tw = text_stroke_width(t.max_weight, line_width(s.thickness, pens)) / 2;
         add_expanded(b, t.ink.x0, t.ink.y0, tw);
         add_expanded(b, t.ink.x1, t.ink.y1, tw);
         break;
@@ -574,7 +591,7 @@ bool render_pages(const Source& source, std::vector<Page> pages, const std::stri
   PenState st;
   for (const Page& p : pages) {
     starts.push_back(st);
-    frames.push_back(frame_for(options.fit ? bounds_of(source, p, fonts, st.thickness) : Box{}, options));
+    frames.push_back(frame_for(options.fit ? bounds_of(source, p, fonts, st.thickness, options.pen_colours) : Box{}, options));
     walk(source, p, st, [](const Command&, const PenState&) {});
     int w = 0, h = 0;
     const bool fits = format == Format::png ? raster_size(frames.back(), k_png, options, frames.size(), w, h, error)
@@ -619,8 +636,9 @@ bool render_pages(const Source& source, std::vector<Page> pages, const std::stri
       k = k_png;
       int w = 0, h = 0;
       raster_size(f, k, options, i + 1, w, h, error);
-      // Black ink on white: the page is drawn as ink coverage alone.
-      surface = cairo_image_surface_create(CAIRO_FORMAT_A8, w, h);
+      // Black ink on white: the page is drawn as ink coverage alone;
+      // coloured pens need colour.
+      surface = cairo_image_surface_create(options.pen_colours ? CAIRO_FORMAT_RGB24 : CAIRO_FORMAT_A8, w, h);
     }
     if (cairo_surface_status(surface) != CAIRO_STATUS_SUCCESS) {
       error = name + ": " + cairo_error(cairo_surface_status(surface));
@@ -629,13 +647,13 @@ bool render_pages(const Source& source, std::vector<Page> pages, const std::stri
       return false;
     }
     cairo_t* cr = cairo_create(surface);
-    prepare(cr, f, k, format == Format::png);
+    prepare(cr, f, k, format == Format::png && !options.pen_colours);
     const bool raster = format == Format::png;
     ColumnReducer reducer(f.x0, k);
     Painter painter(cr, fonts, raster && options.chunked_raster,
                     raster ? cairo_image_surface_get_width(surface) : 0,
                     raster ? cairo_image_surface_get_height(surface) : 0,
-                    raster && options.reduce_columns ? &reducer : nullptr);
+                    raster && options.reduce_columns ? &reducer : nullptr, options.pen_colours);
     PenState ps = starts[i];
     walk(source, pages[i], ps, painter);
     painter.flush();
@@ -701,8 +719,8 @@ bool check_options(const RenderOptions& o, std::string& error) {
 }
 
 Box page_bounds(const std::vector<Command>& commands, const Page& page, FontSet& fonts,
-                int start_thickness) {
-  return bounds_of(StoredCommands{commands}, page, fonts, start_thickness);
+                int start_thickness, bool pen_colours) {
+  return bounds_of(StoredCommands{commands}, page, fonts, start_thickness, pen_colours);
 }
 
 bool render_file(const std::vector<Command>& commands, const std::string& path,

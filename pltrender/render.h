@@ -20,6 +20,11 @@
 // - Page size: PNG pages up to 32767 pixels a side and max_pixels in all;
 //   SVG and PDF pages up to kMaxPageInches a side.  Larger pages are
 //   refused.
+// - Pen colours (pen_colours set): pen thickness t draws in colour
+//   t mod 4 of kPenColours (black, red, blue, green) at the line width of
+//   thickness t / 4, so thicknesses 0 to 3 are thin lines in four colours
+//   and 4 to 7 the same colours one step wider; PNG pages are then RGB.
+//   Without it every thickness is black and t gives the width.
 // - Long curves on PNG pages: consecutive draws whose end points fall in
 //   one pixel column are reduced to the first, lowest, highest and last of
 //   them (in their order) before stroking; SVG and PDF keep every point.
@@ -56,17 +61,29 @@ struct RenderOptions {
   // What a refusal of a too large PNG page advises: the caller's options.
   std::string size_advice = "use a lower --dpi or --page";
   std::vector<std::string> inputs;  // files no output may replace
+  bool pen_colours = false;    // thickness chooses colour and width (above)
 };
+
+struct Rgb {
+  double r = 0, g = 0, b = 0;
+  bool operator==(const Rgb&) const = default;
+};
+constexpr int kPenCount = 4;
+constexpr Rgb kPenColours[kPenCount] = {{0, 0, 0}, {0.8, 0, 0}, {0, 0, 0.8}, {0, 0.5, 0}};
+
+// The colour of pen thickness t with pen colours.
+Rgb pen_colour(int thickness);
 
 // Checks that every option is finite and in range; false with a message.
 bool check_options(const RenderOptions& options, std::string& error);
 
-// Line width in plot units for pen thickness t.
-double line_width(int thickness);
+// Line width in plot units for pen thickness t; with pen colours, that of
+// thickness t / kPenCount.
+double line_width(int thickness, bool pen_colours = false);
 
 // Bounding box of everything drawn on a page, line widths included.
 Box page_bounds(const std::vector<Command>& commands, const Page& page, FontSet& fonts,
-                int start_thickness);
+                int start_thickness, bool pen_colours = false);
 
 // Renders all pages to `path` (numbered files for several PNG/SVG pages).
 // Returns false with a message in `error`; `written` receives the names of

@@ -163,3 +163,47 @@ awk '{ wall[$1] += $2; cpu[$1] += $3 + $4; n[$1]++ }
           wall["matplotlib"] / n["matplotlib"], cpu["matplotlib"] / n["matplotlib"], n["seissection"]
         printf "  seissection %.1f times faster (wall), %.1f times (cpu)\n",
           wall["matplotlib"] / wall["seissection"], cpu["matplotlib"] / cpu["seissection"] }' "$work/section-times.txt"
+
+# seisday and seisfig against matplotlib (Agg), the same samples at the
+# same pixel size, timed alternately in every round (the machine's load
+# changes meet both alike); the median of the rounds' ratios is the figure.
+# matplotlib runs under Debian's python3 (python3-matplotlib).
+py=/usr/bin/python3
+[ -x "$py" ] || py=python3
+# Median wall times (ms) of A and B and the median of B / A over ROUNDS rounds.
+side_by_side() {  # label rounds cmd_a cmd_b
+  local label=$1 rounds=$2 a=$3 b=$4 i t0 t1 t2 rows=""
+  (cd "$work" && eval "$a" && eval "$b")  # warm-up
+  for ((i = 0; i < rounds; i++)); do
+    t0=$(now_us); (cd "$work" && eval "$a"); t1=$(now_us); (cd "$work" && eval "$b"); t2=$(now_us)
+    rows+="$((t1 - t0)) $((t2 - t1))"$'\n'
+  done
+  printf '%s' "$rows" | awk -v label="$label" '
+    { a[NR] = $1; b[NR] = $2; r[NR] = $2 / $1 }
+    function median(v, n,   i, j, t) {
+      for (i = 2; i <= n; i++) for (j = i; j > 1 && v[j - 1] > v[j]; j--) { t = v[j]; v[j] = v[j - 1]; v[j - 1] = t }
+      return n % 2 ? v[(n + 1) / 2] : (v[n / 2] + v[n / 2 + 1]) / 2
+    }
+    END { printf "  %s: ours %.0f ms, matplotlib %.0f ms (medians of %d rounds): median ratio %.1f\n",
+          label, median(a, NR) / 1000, median(b, NR) / 1000, NR, median(r, NR) }'
+}
+png_size() { od -An -tu1 -j16 -N8 "$1" | awk '{ print $1 * 16777216 + $2 * 65536 + $3 * 256 + $4, $5 * 16777216 + $6 * 65536 + $7 * 256 + $8 }'; }
+
+echo "== seisday vs matplotlib: a 100 Hz day (8.64 million samples) from an SDS archive to PNG (target: >= 15 times faster)"
+"$build/tools/gensds" "$work/sds" XX.BENCH..HHZ 2024-12-31T23:50:00 87000 100
+"$build/dayplot/bench/sdsraw" "$work/sds" XX.BENCH..HHZ 2025-001 2025-002 "$work/day.f32"
+day_cmd="'$build/seisday/seisday' --sds sds --select XX.BENCH..HHZ --day 2025-001 -o sds-day.png"
+(cd "$work" && eval "$day_cmd")
+read -r width height < <(png_size "$work/sds-day.png")
+echo "  both draw 96 lines of 15 minutes on $width x $height pixels"
+side_by_side "seisday" "${BENCH_ROUNDS:-7}" "$day_cmd" \
+  "'$py' '$(cd "$(dirname "$0")/.." && pwd)/dayplot/bench/mpl_dayplot.py' day.f32 100 $width $height mpl-day.png"
+
+echo "== seisfig vs matplotlib: 1 million samples (SAC) to PNG (target: >= 15 times faster)"
+"$build/tools/gensac" 1000000 "$work/million.sac"
+fig_cmd="'$build/seisfig/seisfig' million.sac -o million.png"
+(cd "$work" && eval "$fig_cmd")
+read -r width height < <(png_size "$work/million.png")
+echo "  both draw $width x $height pixels"
+side_by_side "seisfig" "${BENCH_ROUNDS:-7}" "$fig_cmd" \
+  "'$py' '$(cd "$(dirname "$0")/.." && pwd)/seisfig/bench/mpl_curve.py' million.sac $width $height mpl-million.png"

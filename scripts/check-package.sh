@@ -22,7 +22,7 @@ scripts=$(cd "$(dirname "$0")" && pwd)
 dpkg-deb -c "$deb" | awk '{print $6}' | sed -e 's|^\./|/|' -e 's|zarvoTargets-[a-z]*\.cmake|zarvoTargets-BUILDTYPE.cmake|' \
   | grep -v '/$' | sort >"$work/files"
 {
-  for p in hershey2font layergen mod2nd modplot modtt pltdump pltrender seis2rec seisfig seissection tracel; do
+  for p in hershey2font layergen mod2nd modplot modtt pltdump pltrender seis2rec seisday seisfig seissection tracel; do
     echo "/usr/bin/$p"
     echo "/usr/share/man/man1/$p.1"
   done
@@ -68,6 +68,9 @@ echo cola.rec | "$usr/bin/tracel" >/dev/null
 env -u PLTRENDER_FONTS "$usr/bin/seisfig" /usr/share/doc/libmseed-dev/examples/test.mseed -o cola.png 2>seisfig.txt
 [ ! -s seisfig.txt ] || fail "seisfig said: $(cat seisfig.txt)"
 [ -s cola.png ] || fail "seisfig wrote no picture"
+env -u PLTRENDER_FONTS "$usr/bin/seisday" /usr/share/doc/libmseed-dev/examples/test.mseed -o day.png 2>seisday.txt
+[ ! -s seisday.txt ] || fail "seisday said: $(cat seisday.txt)"
+[ -s day.png ] || fail "seisday wrote no day plot"
 "$usr/bin/hershey2font" 2>/dev/null && fail "hershey2font without arguments succeeded"
 
 # Stripped: no debug sections in the programs and libraries; those of the

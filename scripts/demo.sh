@@ -69,6 +69,23 @@ else
   echo "seisfig: not built (needs the renderer); no pictures of the miniSEED data"
 fi
 
+# seisday: a small SDS archive of a synthetic 20 Hz channel (a day with its
+# neighbours' edges and a 10-minute gap) made by gensds, drawn as a day plot
+# with an event marked, and read back across midnight by seis2rec.
+if [ -x "$build/seisday/seisday" ]; then
+  rm -rf "$out/sds"
+  "$build/tools/gensds" "$out/sds" XX.DEMO..HHZ 2024-12-31T23:50:00 87000 20 2025-001T13:00:00 600
+  echo "2025-01-01T04:47:00 M 6.1 synthetic" >"$out/events.txt"
+  "$build/seisday/seisday" --sds "$out/sds" --select XX.DEMO..HHZ --day 2025-001 --events "$out/events.txt" \
+    -o "$out/seisday-demo.png" 2>/dev/null
+  (cd "$out/seis2rec" && "$build/seis2rec/seis2rec" --sds ../sds --start 2024-366T23:59:00 \
+    --end 2025-001T00:01:00 -o midnight.rec >/dev/null)
+  echo "seisday: the SDS archive $out/sds drawn as a day plot to $out/seisday-demo.png;" \
+    "two minutes across midnight in $out/seis2rec/midnight.rec"
+else
+  echo "seisday: not built (needs the renderer); no day plot"
+fi
+
 # The same data processed: demeaned, tapered and band-passed 0.01-0.1 Hz
 # (periods of 10 to 100 s, the surface waves of the long-period channel),
 # zero-phase; the title says what was applied.

@@ -7,7 +7,7 @@ packages=(g++ cmake make gfortran libgtest-dev libbenchmark-dev libcairo2-dev li
 packages+=(pkgconf dpkg-dev)
 # miniSEED and SAC input, their cross-checks, and the gnuplot comparison in make bench.
 packages+=(libmseed-dev libmseed-doc mseed2sac sac2mseed gnuplot-nox hyperfine)
-# The matplotlib speed peer of make bench.
+# The matplotlib speed peer of make bench (seisday, seisfig, seissection).
 packages+=(python3-matplotlib)
 # man: the library's manual pages rendered in the install test and the package check.
 packages+=(man-db)

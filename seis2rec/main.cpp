@@ -18,8 +18,9 @@ constexpr int kUsageError = 2;
 
 void usage(std::FILE* out) {
   std::fprintf(out,
-      "usage: seis2rec [options] FILE... [-o OUT]\n"
-      "Writes each contiguous trace of the SAC and miniSEED files as a record that\n"
+      "usage: seis2rec [options] (FILE... | --sds ROOT --start TIME --end TIME) [-o OUT]\n"
+      "Writes each contiguous trace of the SAC and miniSEED files (or of the window\n"
+      "of an SDS archive) as a record that\n"
       "tracel reads, named NET.STA.LOC.CHA.rec (NET.STA.LOC.CHA-1.rec, -2, ... when a\n"
       "channel gives several records: gaps, overlaps, --split, several files).\n"
       "  -o OUT               write the one record to OUT (refused when there are several)\n"
@@ -96,7 +97,7 @@ int parse_args(int argc, char** argv, Options& o) {
       o.files.push_back(a);
     }
   }
-  if (o.files.empty()) {
+  if (o.files.empty() && !traceinput::from_archive(o.input)) {
     usage(stderr);
     return kUsageError;
   }
@@ -104,7 +105,9 @@ int parse_args(int argc, char** argv, Options& o) {
     std::fprintf(stderr, "seis2rec: %s\n", error.c_str());
     return kUsageError;
   }
-  return traceinput::check_options(o.input, "seis2rec") ? 0 : kUsageError;
+  return traceinput::check_options(o.input, "seis2rec") && traceinput::check_source(o.input, !o.files.empty(), "seis2rec")
+             ? 0
+             : kUsageError;
 }
 
 // The records to write: each trace windowed, then whole or split.
@@ -170,15 +173,20 @@ int run(int argc, char** argv) {
 
   // Everything is read and checked before the first record is written.
   std::vector<seisdata::Trace> traces;
+  const auto report = [&](bool ok, const std::vector<std::string>& notes, const std::string& error) {
+    for (const std::string& n : notes) std::fprintf(stderr, "seis2rec: %s\n", n.c_str());
+    if (!ok) std::fprintf(stderr, "seis2rec: %s\n", error.c_str());
+    return ok;
+  };
+  if (traceinput::from_archive(o.input)) {
+    std::vector<std::string> notes;
+    std::string error;
+    if (!report(traceinput::read_archive(o.input, traces, notes, error), notes, error)) return EXIT_FAILURE;
+  }
   for (const std::string& file : o.files) {
     std::vector<std::string> notes;
     std::string error;
-    const bool ok = traceinput::read_file(file, o.input, traces, notes, error);
-    for (const std::string& n : notes) std::fprintf(stderr, "seis2rec: %s\n", n.c_str());
-    if (!ok) {
-      std::fprintf(stderr, "seis2rec: %s\n", error.c_str());
-      return EXIT_FAILURE;
-    }
+    if (!report(traceinput::read_file(file, o.input, traces, notes, error), notes, error)) return EXIT_FAILURE;
   }
   if (traces.empty()) {
     std::fputs(o.input.patterns.empty() ? "seis2rec: the files hold no samples to write\n"

@@ -216,8 +216,9 @@ std::vector<DayFile> day_files(const std::string& root, const std::vector<Patter
   return files;
 }
 
-// The samples of `t` at times in [start, end); false when none is.
-bool cut(const Trace& t, std::int64_t start_us, std::int64_t end_us, Trace& out) {
+}  // namespace
+
+bool cut_window(Trace t, std::int64_t start_us, std::int64_t end_us, Trace& out) {
   // Sample i lies at start_us + i / rate seconds, microseconds rounded in
   // the records: a ten-thousandth of an interval to spare.
   constexpr double kSlack = 1e-4;
@@ -226,11 +227,12 @@ bool cut(const Trace& t, std::int64_t start_us, std::int64_t end_us, Trace& out)
   const double first = std::max(0.0, std::ceil(static_cast<double>(start_us - t.start_us) * per_us - kSlack));
   const double end = std::min(n, std::ceil(static_cast<double>(end_us - t.start_us) * per_us - kSlack));
   if (!(first < end)) return false;
-  out = slice(t, static_cast<std::size_t>(first), static_cast<std::size_t>(end - first));
+  if (first == 0 && end == n)
+    out = std::move(t);  // the whole trace: no copy
+  else
+    out = slice(t, static_cast<std::size_t>(first), static_cast<std::size_t>(end - first));
   return true;
 }
-
-}  // namespace
 
 std::string sds_path(const std::string& root, const std::string& id, std::int64_t us) {
   std::string parts[4];
@@ -289,9 +291,9 @@ bool read_sds(const SdsWindow& w, std::vector<Trace>& traces, std::vector<std::s
   std::vector<Trace> whole;
   if (!collector.finish(w.root, whole, notes, error)) return false;
   std::size_t kept = 0;
-  for (const Trace& t : whole) {
+  for (Trace& t : whole) {
     Trace part;
-    if (!cut(t, w.start_us, w.end_us, part)) continue;
+    if (!cut_window(std::move(t), w.start_us, w.end_us, part)) continue;
     traces.push_back(std::move(part));
     ++kept;
   }

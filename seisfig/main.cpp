@@ -24,7 +24,7 @@ constexpr int kUsageError = 2;
 
 void usage(std::FILE* out) {
   std::fprintf(out,
-      "usage: seisfig [options] FILE... -o OUT.{png,svg,pdf}\n"
+      "usage: seisfig [options] (FILE... | --sds ROOT --start TIME --end TIME) -o OUT.{png,svg,pdf}\n"
       "Draws every trace of the record, SAC and miniSEED files as tracel draws a\n"
       "record: an 8 by 4 inch frame, automatic scaling, \"Time (s)\" and \"Amp\".\n"
       "One page per trace: one PDF, or numbered PNG/SVG files OUT-1.png, OUT-2.png, ...\n"
@@ -72,11 +72,13 @@ int parse_args(int argc, char** argv, Options& o) {
       o.files.push_back(arg.name);
     }
   }
-  if (o.files.empty() || o.figure.out.empty()) {
+  if ((o.files.empty() && !traceinput::from_archive(o.input)) || o.figure.out.empty()) {
     usage(stderr);
     return kUsageError;
   }
-  return traceinput::check_options(o.input, "seisfig") && figure::check_options(o.figure, o.files, "seisfig")
+  return traceinput::check_options(o.input, "seisfig") &&
+                 traceinput::check_source(o.input, !o.files.empty(), "seisfig") &&
+                 figure::check_options(o.figure, o.files, "seisfig")
              ? 0
              : kUsageError;
 }
@@ -135,7 +137,40 @@ bool process_record_page(const processing::Spec& spec, Page& page, std::string& 
   return true;
 }
 
+// A trace's page; false (after a message) when it is too long to draw.
+bool add_page(seisdata::Trace& t, std::vector<Page>& pages) {
+  if (!t.note.empty()) std::fprintf(stderr, "seisfig: %s: %s: %s\n", t.source.c_str(), t.id().c_str(), t.note.c_str());
+  if (t.samples.size() > INT32_MAX) {
+    std::fprintf(stderr, "seisfig: %s: %s: too many samples to draw\n", t.source.c_str(), t.id().c_str());
+    return false;
+  }
+  pages.push_back(Page{std::move(t.samples), t.dt,
+                       with_processing(t.id() + " " + seisdata::iso_time(t.start_us), t.processing),
+                       t.source + ": " + t.id()});
+  return true;
+}
+
+// The outcome of a read: its notes and error said, its traces' pages added.
+bool add_pages(bool ok, std::vector<seisdata::Trace>& traces, const std::vector<std::string>& notes,
+               const std::string& error, std::vector<Page>& pages) {
+  for (const std::string& n : notes) std::fprintf(stderr, "seisfig: %s\n", n.c_str());
+  if (!ok) {
+    std::fprintf(stderr, "seisfig: %s\n", error.c_str());
+    return false;
+  }
+  for (seisdata::Trace& t : traces)
+    if (!add_page(t, pages)) return false;
+  return true;
+}
+
 bool read_pages(const Options& o, std::vector<Page>& pages) {
+  if (traceinput::from_archive(o.input)) {
+    std::vector<seisdata::Trace> traces;
+    std::vector<std::string> notes;
+    std::string error;
+    if (!add_pages(traceinput::read_archive(o.input, traces, notes, error), traces, notes, error, pages))
+      return false;
+  }
   for (const std::string& file : o.files) {
     // Each file is read once: a pipe or FIFO gives its bytes only once.
     std::vector<std::uint8_t> bytes;
@@ -160,27 +195,13 @@ bool read_pages(const Options& o, std::vector<Page>& pages) {
     }
     std::vector<seisdata::Trace> traces;
     std::vector<std::string> notes;
-    const bool ok = traceinput::read_data(file, bytes, o.input, traces, notes, error);
-    for (const std::string& n : notes) std::fprintf(stderr, "seisfig: %s\n", n.c_str());
-    if (!ok) {
-      std::fprintf(stderr, "seisfig: %s\n", error.c_str());
+    if (!add_pages(traceinput::read_data(file, bytes, o.input, traces, notes, error), traces, notes, error, pages))
       return false;
-    }
-    for (seisdata::Trace& t : traces) {
-      if (!t.note.empty()) std::fprintf(stderr, "seisfig: %s: %s: %s\n", file.c_str(), t.id().c_str(), t.note.c_str());
-      if (t.samples.size() > INT32_MAX) {
-        std::fprintf(stderr, "seisfig: %s: %s: too many samples to draw\n", file.c_str(), t.id().c_str());
-        return false;
-      }
-      pages.push_back(Page{std::move(t.samples), t.dt,
-                           with_processing(t.id() + " " + seisdata::iso_time(t.start_us), t.processing),
-                           file + ": " + t.id()});
-    }
-    if (pages.size() > figure::kMaxPages) {
-      std::fprintf(stderr, "seisfig: more than %zu traces; one figure holds at most %zu pages: use --select\n",
-                   figure::kMaxPages, figure::kMaxPages);
-      return false;
-    }
+  }
+  if (pages.size() > figure::kMaxPages) {
+    std::fprintf(stderr, "seisfig: more than %zu traces; one figure holds at most %zu pages: use --select\n",
+                 figure::kMaxPages, figure::kMaxPages);
+    return false;
   }
   if (pages.empty()) {
     std::fputs(o.input.patterns.empty() ? "seisfig: the files hold no samples to draw\n"

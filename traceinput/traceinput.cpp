@@ -3,6 +3,8 @@
 #include <charconv>
 #include <cstdio>
 
+#include "sds.h"
+
 namespace traceinput {
 
 namespace {
@@ -52,12 +54,17 @@ cmdline::Take take_filter(const cmdline::Arg& arg, processing::Band band, proces
 }  // namespace
 
 std::vector<std::string_view> value_options() {
-  return {"--select", "--taper", "--lowpass", "--highpass", "--bandpass", "--corners"};
+  return {"--select", "--sds", "--start", "--end", "--taper", "--lowpass", "--highpass", "--bandpass", "--corners"};
 }
 
 const char* options_help() {
   return "  --select PATTERN   keep the traces whose NET.STA.LOC.CHA matches the glob\n"
          "                     PATTERN (repeatable; e.g. 'IU.*.00.LH?')\n"
+         "  --sds ROOT         read from the SDS archive ROOT instead of files:\n"
+         "                     ROOT/YEAR/NET/STA/CHA.D/NET.STA.LOC.CHA.D.YEAR.DOY\n"
+         "  --start TIME       with --sds: the window's start, ISO 8601 UTC\n"
+         "                     (2024-03-01T06:00:00, 2024-061T06:00:00.5, 2024-03-01)\n"
+         "  --end TIME         with --sds: the window's end (samples before it are kept)\n"
          "Processing of each contiguous trace, in this order (never across a gap):\n"
          "  --demean           remove the mean\n"
          "  --detrend          remove the least-squares line\n"
@@ -78,6 +85,20 @@ cmdline::Take take_option(const cmdline::Arg& arg, Options& o, const char* progr
   processing::Spec& s = o.processing;
   if (arg.name == "--select") {
     o.patterns.push_back(arg.value);
+  } else if (arg.name == "--sds") {
+    o.sds_root = arg.value;
+    if (o.sds_root.empty()) {
+      std::fprintf(stderr, "%s: --sds needs the archive's directory\n", program);
+      return cmdline::Take::bad;
+    }
+  } else if (arg.name == "--start" || arg.name == "--end") {
+    const bool start = arg.name == "--start";
+    std::string error;
+    if (!seisdata::parse_time(arg.value, start ? o.start_us : o.end_us, error)) {
+      std::fprintf(stderr, "%s: %s: %s\n", program, arg.name.c_str(), error.c_str());
+      return cmdline::Take::bad;
+    }
+    (start ? o.start_given : o.end_given) = true;
   } else if (arg.name == "--demean") {
     s.demean = true;
   } else if (arg.name == "--detrend") {
@@ -121,6 +142,33 @@ bool check_options(const Options& o, const char* program) {
     std::fprintf(stderr, "%s: %s needs a filter: --lowpass, --highpass or --bandpass\n", program, alone);
     return false;
   }
+  return true;
+}
+
+bool check_source(const Options& o, bool files_given, const char* program) {
+  const char* problem = nullptr;
+  if (o.sds_root.empty() && (o.start_given || o.end_given))
+    problem = "--start and --end go with --sds";
+  else if (!o.sds_root.empty() && files_given)
+    problem = "give either files or --sds, not both";
+  else if (!o.sds_root.empty() && !(o.start_given && o.end_given))
+    problem = "--sds needs --start and --end";
+  else if (!o.sds_root.empty() && o.end_us <= o.start_us)
+    problem = "--end must be after --start";
+  if (problem == nullptr) return true;
+  std::fprintf(stderr, "%s: %s\n", program, problem);
+  return false;
+}
+
+bool from_archive(const Options& o) { return !o.sds_root.empty(); }
+
+bool read_archive(const Options& o, std::vector<seisdata::Trace>& traces, std::vector<std::string>& notes,
+                  std::string& error) {
+  std::vector<seisdata::Trace> read;
+  if (!seisdata::read_sds({o.sds_root, o.patterns, o.start_us, o.end_us}, read, notes, error) ||
+      !process(o, read, error))
+    return false;
+  traces.insert(traces.end(), std::make_move_iterator(read.begin()), std::make_move_iterator(read.end()));
   return true;
 }
 

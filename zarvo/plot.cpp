@@ -178,11 +178,19 @@ bool complete_graph(int32_t n, const float* x, const float* y, float* para) {
 }
 
 PlotPosition plot_position(float x, float y, const float* para) {
+  PlotPosition at;
+  plot_positions(1, &x, &y, para, &at);
+  return at;
+}
+
+void plot_positions(std::size_t n, const float* x, const float* y, const float* para, PlotPosition* out) {
   const int16_t origin = low16(trunc32(para[p::kText]) % p::kFontFactor);
   const float sx = axis_scale(para[p::kXLeft], para[p::kXRight], para[p::kWidth]);
   const float sy = axis_scale(para[p::kYBottom], para[p::kYTop], para[p::kHeight]);
-  return PlotPosition{plot_unit(axis_position(x, para[p::kXLeft], sx, origin_x(origin))),
-                      plot_unit(axis_position(y, para[p::kYBottom], sy, origin_y(origin)))};
+  const int16_t xo = origin_x(origin), yo = origin_y(origin);
+  for (std::size_t i = 0; i < n; ++i)
+    out[i] = PlotPosition{plot_unit(axis_position(x[i], para[p::kXLeft], sx, xo)),
+                          plot_unit(axis_position(y[i], para[p::kYBottom], sy, yo))};
 }
 
 }  // namespace zarvo

@@ -5,6 +5,7 @@
 #include <cmath>
 #include <filesystem>
 
+#include "sds.h"
 #include "support.h"
 #include "test_support.h"
 
@@ -276,6 +277,63 @@ TEST(Seis2rec, ProcessingOptions) {
     EXPECT_EQ(o.err, c.message);
   }
   EXPECT_EQ(list_dir(dir.path()), before);
+}
+
+}  // namespace
+
+namespace {
+
+// An SDS window across a year end gives the record that the same samples,
+// cut from a SAC file with --window, give.
+TEST(Seis2rec, SdsWindowIsTheFilesWindow) {
+  zarvo::testing::ScratchDir dir;
+  SacSpec s = wave(2400);  // 20 Hz from 2024-12-31T23:59:00 (day 366)
+  s.jday = 366, s.hour = 23, s.min = 59, s.sec = 0, s.msec = 0;
+  write_file(dir.file("w.sac"), seisdata::testing::sac_bytes(s));
+  seisdata::testing::SdsChannel c;
+  c.network = "XX", c.station = "TEST", c.location = "00", c.channel = "BHZ";
+  std::string error;
+  ASSERT_TRUE(seisdata::parse_time("2024-12-31T23:59:00", c.start_us, error));
+  for (float v : s.samples) c.samples.push_back(static_cast<std::int32_t>(v));
+  seisdata::testing::write_sds(dir.file("sds"), c);
+
+  auto o = run(dir.path(), kSeis2rec + " --sds sds --start 2024-366T23:59:30 --end 2025-01-01T00:00:30Z -o a.rec");
+  ASSERT_EQ(o.status, 0) << o.err;
+  EXPECT_EQ(o.out, "a.rec: XX.TEST.00.BHZ, 1200 samples from 2024-12-31T23:59:30.000000Z\n");
+  o = run(dir.path(), kSeis2rec + " w.sac --window 30,89.95 -o b.rec");
+  ASSERT_EQ(o.status, 0) << o.err;
+  const std::string a = read_text(dir.file("a.rec")), b = read_text(dir.file("b.rec"));
+  EXPECT_EQ(a.substr(0, a.find('\n')), b.substr(0, b.find('\n')));
+  EXPECT_EQ(from_count_line(a), from_count_line(b));
+}
+
+TEST(Seis2rec, SdsOptionsRefused) {
+  zarvo::testing::ScratchDir dir;
+  std::filesystem::create_directory(dir.file("sds"));
+  write_file(dir.file("w.sac"), seisdata::testing::sac_bytes(wave(10)));
+  const struct {
+    std::string args;
+    int status;
+    std::string err;
+  } cases[] = {
+      {"w.sac --start 2024-01-01", 2, "seis2rec: --start and --end go with --sds\n"},
+      {"w.sac --sds sds --start 2024-01-01 --end 2024-01-02", 2, "seis2rec: give either files or --sds, not both\n"},
+      {"--sds sds --start 2024-01-01", 2, "seis2rec: --sds needs --start and --end\n"},
+      {"--sds sds --start 2024-01-02 --end 2024-01-02", 2, "seis2rec: --end must be after --start\n"},
+      {"--sds sds --start 2024-02-30 --end 2024-03-02", 2,
+       "seis2rec: --start: bad time '2024-02-30' (YYYY-MM-DD or YYYY-DDD, then THH:MM, THH:MM:SS or "
+       "THH:MM:SS.ffffff, UTC)\n"},
+      {"--sds sds --start 2024-01-01 --end 2024-01-02 --select XX.TEST", 1,
+       "seis2rec: bad channel pattern 'XX.TEST' (NET.STA.LOC.CHA, each part a glob without dots)\n"},
+      {"--sds sds --start 2024-01-01 --end 2024-01-02", 1,
+       "seis2rec: sds: no data for *.*.*.* from 2024-01-01T00:00:00.000000Z to 2024-01-02T00:00:00.000000Z\n"},
+  };
+  for (const auto& c : cases) {
+    const auto o = run(dir.path(), kSeis2rec + " " + c.args);
+    EXPECT_EQ(o.status, c.status) << c.args;
+    EXPECT_EQ(o.err.substr(0, c.err.size()), c.err) << c.args;
+  }
+  EXPECT_EQ(list_dir(dir.path()), (std::vector<std::string>{"sds", "w.sac"}));
 }
 
 }  // namespace

@@ -54,6 +54,10 @@ struct SdsWindow {
 bool read_sds(const SdsWindow& window, std::vector<Trace>& traces, std::vector<std::string>& notes,
               std::string& error);
 
+// The samples of `trace` at times t with start <= t < end (the trace
+// itself, moved, when all are); false when none is.
+bool cut_window(Trace trace, std::int64_t start_us, std::int64_t end_us, Trace& out);
+
 // The day file of a channel NET.STA.LOC.CHA on the day of `us`, under `root`.
 std::string sds_path(const std::string& root, const std::string& id, std::int64_t us);
 

@@ -24,7 +24,7 @@ export PKG_CONFIG_PATH=$lib/pkgconfig
 # Only the entry points, the Fortran module's procedures and the C++
 # interface leave the shared library, which needs no Fortran run-time.
 exported=$(nm -D --defined-only "$lib/libzarvo.so" | awk '{print $3}' | LC_ALL=C sort | tr '\n' ' ')
-expected="_ZN5zarvo10text_widthEPKci _ZN5zarvo12text_outlineESt17basic_string_viewIcSt11char_traitsIcEEidRKSt8functionIFiiEE _ZN5zarvo13plot_positionEffPKf _ZN5zarvo13plotfile_nameEv _ZN5zarvo14complete_graphEiPKfS1_Pf _ZN5zarvo14load_font_fileEiRKNSt7__cxx1112basic_stringIcSt11char_traitsIcESaIcEEE _ZN5zarvo17plotfile_flush_okEv __zarvo_api_MOD_plabel __zarvo_api_MOD_zarvo __zarvo_api_MOD_zfont __zarvo_api_MOD_zlabel __zarvo_api_MOD_zline __zarvo_api_MOD_zmove plabel_ zarvo_ zfont_ zlabel_ zline_ zmove_ "
+expected="_ZN5zarvo10text_widthEPKci _ZN5zarvo12text_outlineESt17basic_string_viewIcSt11char_traitsIcEEidRKSt8functionIFiiEE _ZN5zarvo13plot_positionEffPKf _ZN5zarvo13plotfile_nameEv _ZN5zarvo14complete_graphEiPKfS1_Pf _ZN5zarvo14load_font_fileEiRKNSt7__cxx1112basic_stringIcSt11char_traitsIcESaIcEEE _ZN5zarvo14plot_positionsEmPKfS1_S1_PNS_12PlotPositionE _ZN5zarvo17plotfile_flush_okEv __zarvo_api_MOD_plabel __zarvo_api_MOD_zarvo __zarvo_api_MOD_zfont __zarvo_api_MOD_zlabel __zarvo_api_MOD_zline __zarvo_api_MOD_zmove plabel_ zarvo_ zfont_ zlabel_ zline_ zmove_ "
 [ "$exported" = "$expected" ] || fail "exported symbols: $exported"
 if readelf -d "$lib/libzarvo.so" | grep -q 'NEEDED.*gfortran'; then fail "libzarvo.so needs libgfortran"; fi
 soname=$(readelf -d "$lib/libzarvo.so" | sed -n 's/.*Library soname: \[\(.*\)\]/\1/p')

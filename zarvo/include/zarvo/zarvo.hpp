@@ -5,6 +5,7 @@
 #ifndef ZARVO_HPP
 #define ZARVO_HPP
 
+#include <cstddef>
 #include <cstdint>
 #include <functional>
 #include <string>
@@ -49,6 +50,9 @@ struct PlotPosition {
   int16_t y = 0;
 };
 PlotPosition plot_position(float x, float y, const float* para);
+
+// plot_position of the n points (x[i], y[i]) into out[0..n).
+void plot_positions(std::size_t n, const float* x, const float* y, const float* para, PlotPosition* out);
 
 struct OutlinePoint {
   double u = 0;  // along the baseline from the text's reference point
