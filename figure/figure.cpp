@@ -205,10 +205,10 @@ Curve reduce_columns(std::size_t n, const float* x, const float* y, const float*
 bool render(const std::vector<std::uint8_t>& bytes, const Options& o, std::string& error) {
   pltrender::RenderOptions options;
   options.dpi = o.dpi;
-  options.pen_colours = o.pen_colours;
   options.max_pages = kMaxPages;
   options.size_advice = "use a lower --dpi";
   options.inputs = o.inputs;
+  options.pen_colours = o.pen_colours;
   const pltrender::PlotScan scan = pltrender::scan(bytes.data(), bytes.size(), kMaxPages);
   if (scan.ok && scan.too_many_pages()) {
     error = "more than " + std::to_string(kMaxPages) + " pages; one figure holds at most " +

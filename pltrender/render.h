@@ -60,10 +60,10 @@ struct RenderOptions {
   std::size_t max_pages = 1000;  // refuse plots with more pages
   int start_thickness = 0;     // pen thickness before the first command (for a
                                // page cut from a longer plot file)
-  bool pen_colours = false;    // thickness chooses colour and width (above)
   // What a refusal of a too large PNG page advises: the caller's options.
   std::string size_advice = "use a lower --dpi or --page";
   std::vector<std::string> inputs;  // files no output may replace
+  bool pen_colours = false;    // thickness chooses colour and width (above)
 };
 
 struct Rgb {

@@ -147,11 +147,6 @@ bool add_page(seisdata::Trace& t, std::vector<Page>& pages) {
   pages.push_back(Page{std::move(t.samples), t.dt,
                        with_processing(t.id() + " " + seisdata::iso_time(t.start_us), t.processing),
                        t.source + ": " + t.id()});
-  if (pages.size() > figure::kMaxPages) {
-    std::fprintf(stderr, "seisfig: more than %zu traces; one figure holds at most %zu pages: use --select\n",
-                 figure::kMaxPages, figure::kMaxPages);
-    return false;
-  }
   return true;
 }
 
@@ -173,7 +168,8 @@ bool read_pages(const Options& o, std::vector<Page>& pages) {
     std::vector<seisdata::Trace> traces;
     std::vector<std::string> notes;
     std::string error;
-    return add_pages(traceinput::read_archive(o.input, traces, notes, error), traces, notes, error, pages);
+    if (!add_pages(traceinput::read_archive(o.input, traces, notes, error), traces, notes, error, pages))
+      return false;
   }
   for (const std::string& file : o.files) {
     // Each file is read once: a pipe or FIFO gives its bytes only once.
@@ -201,6 +197,11 @@ bool read_pages(const Options& o, std::vector<Page>& pages) {
     std::vector<std::string> notes;
     if (!add_pages(traceinput::read_data(file, bytes, o.input, traces, notes, error), traces, notes, error, pages))
       return false;
+  }
+  if (pages.size() > figure::kMaxPages) {
+    std::fprintf(stderr, "seisfig: more than %zu traces; one figure holds at most %zu pages: use --select\n",
+                 figure::kMaxPages, figure::kMaxPages);
+    return false;
   }
   if (pages.empty()) {
     std::fputs(o.input.patterns.empty() ? "seisfig: the files hold no samples to draw\n"

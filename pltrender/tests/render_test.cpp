@@ -63,6 +63,34 @@ TEST(Render, ThicknessMapping) {
   EXPECT_EQ(line_width(30000), 202.0);
 }
 
+// With pen colours, thickness t draws in colour t mod 4 at the width of
+// thickness t / 4; without them nothing changes.
+TEST(Render, PenColours) {
+  const struct {
+    int thickness;
+    double width;
+    Rgb colour;
+  } cases[] = {{0, 2, {0, 0, 0}},  {1, 2, {0.8, 0, 0}}, {2, 2, {0, 0, 0.8}}, {3, 2, {0, 0.5, 0}},
+               {4, 4, {0, 0, 0}},  {5, 4, {0.8, 0, 0}}, {-3, 2, {0, 0, 0}},  {30000, 52, {0, 0, 0}}};
+  for (const auto& c : cases) {
+    EXPECT_EQ(line_width(c.thickness, true), c.width) << c.thickness;
+    EXPECT_EQ(pen_colour(c.thickness), c.colour) << c.thickness;
+  }
+  ScratchDir dir;
+  const ParseResult r = parse(PlotBuilder().e().f(1).m(100, 300).d(1100, 300).bytes());
+  FontSet fonts("", true);
+  std::string error;
+  RenderOptions o;
+  o.pen_colours = true;
+  ASSERT_TRUE(render_file(r.commands, dir.file("red.svg"), o, fonts, error)) << error;
+  ASSERT_TRUE(render_file(r.commands, dir.file("red.png"), o, fonts, error)) << error;
+  o.pen_colours = false;
+  ASSERT_TRUE(render_file(r.commands, dir.file("black.svg"), o, fonts, error)) << error;
+  EXPECT_NE(testing::read_text(dir.file("red.svg")).find("rgb(80%,0%,0%)"), std::string::npos);
+  EXPECT_EQ(testing::read_text(dir.file("black.svg")).find("rgb(80%,0%,0%)"), std::string::npos);
+  EXPECT_EQ(testing::read_text(dir.file("red.png"))[25], 2) << "an RGB PNG";
+}
+
 TEST(Render, HorizontalLineAtExpectedRow) {
   ScratchDir dir;
   // Page 4 x 2 inches = 1200 x 600 plot units; 150 dpi = 0.5 pixel per unit.

@@ -29,8 +29,8 @@ struct Options {
   double dpi = kDefaultDpi;  // --dpi: PNG resolution
   std::string font_dir;   // --fonts, else the renderer's default directory
   bool fonts_given = false;
-  bool pen_colours = false;  // set by the program: pen thickness chooses the colour
   std::vector<std::string> inputs;  // set by check_options: no output may replace them
+  bool pen_colours = false;  // set by the program: pen thickness chooses the colour
 };
 
 // The common options that take a value, for cmdline::read_args.
