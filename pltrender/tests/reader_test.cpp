@@ -1,4 +1,5 @@
 // The plot file reader: every command, and every kind of bad input.
+#include <algorithm>
 #include <gtest/gtest.h>
 
 #include "plot_builder.h"
@@ -121,9 +122,10 @@ TEST(Reader, TextWithoutTerminatingZero) {
 TEST(Reader, TextLengthLimit) {
   // e, then a text command of n bytes at offset 1, zero-terminated or not.
   auto text_of = [](std::size_t n, bool terminated) {
-    std::vector<uint8_t> b = {0x65, 0x74, 0x08, 0x00, 0x00, 0x00};
-    b.insert(b.end(), n, 'x');
-    if (terminated) b.push_back(0);
+    const std::vector<uint8_t> head = {0x65, 0x74, 0x08, 0x00, 0x00, 0x00};
+    std::vector<uint8_t> b(head.size() + n + (terminated ? 1 : 0), 'x');
+    std::copy(head.begin(), head.end(), b.begin());
+    if (terminated) b.back() = 0;
     return b;
   };
   const std::string too_long = "byte offset 1: text of 't' command longer than 1024 bytes; the library writes at most 255";

@@ -99,7 +99,7 @@ TEST(Seisqc, ShardsByGnuParallelAndSlurmCoverEveryChannelOnce) {
   zarvo::testing::ScratchDir dir;
   const std::string input = archive(dir);
   for (int n : {2, 7}) {
-    const std::string out = "p" + std::to_string(n);
+    const std::string out = std::string("p").append(std::to_string(n));  // appended: GCC 12 -O3 warns wrongly on a prepended literal
     const auto o = run(dir.path(), std::string(PARALLEL) + " " + kSeisqc + input + "--select 'XX.*.*.*' -o " + out +
                                        " --jobs 1 --shard {}/" + std::to_string(n) + " ::: $(seq " +
                                        std::to_string(n) + ")");
