@@ -20,10 +20,10 @@ constexpr std::size_t kMaxDistances = 100000;
 
 void usage(std::FILE* out) {
     std::fputs(
-        "usage: modtt MODEL --phases LIST --distances SPEC [--depth KM] [--d-depth KM] [--format tsv|json]\n"
+        "usage: modtt MODEL --phases LIST --distances DEG [--depth KM] [--d-depth KM] [--format tsv|json]\n"
         "Travel times through a model file (the layout of prem32.mod, modout, modout2) or a .nd file.\n"
         "  --phases LIST     comma-separated: P S PcP ScS PdP SdS PKP SKS PKIKP SKIKS\n"
-        "  --distances SPEC  degrees, A:B:STEP (A, A+STEP, ... up to B) or a comma list; 0 to 180\n"
+        "  --distances DEG   degrees, A:B:STEP (A, A+STEP, ... up to B) or a comma list; 0 to 180\n"
         "  --depth KM        source depth in the mantle (default 0)\n"
         "  --d-depth KM      depth of the reflector of PdP and SdS (default: the largest velocity\n"
         "                    jump of 1 % or more in the 300 km above the core)\n"
@@ -62,12 +62,12 @@ std::vector<std::string_view> split(std::string_view text, char sep) {
 }
 
 // A:B:STEP or a comma list into `out`; false with a message.
-bool read_distances(std::string_view spec, std::vector<double>& out, std::string& error) {
-    const std::vector<std::string_view> range = split(spec, ':');
+bool read_distances(std::string_view text, std::vector<double>& out, std::string& error) {
+    const std::vector<std::string_view> range = split(text, ':');
     if (range.size() == 3) {
         const std::optional<double> a = number(range[0]), b = number(range[1]), step = number(range[2]);
         if (!a || !b || !step || !(*step > 0.0) || *b < *a) {
-            error = "bad --distances range '" + std::string(spec) + "' (A:B:STEP with A <= B and STEP > 0)";
+            error = "bad --distances range '" + std::string(text) + "' (A:B:STEP with A <= B and STEP > 0)";
             return false;
         }
         // Steps counted from A, the last one kept when it misses B by rounding only.
@@ -79,11 +79,11 @@ bool read_distances(std::string_view spec, std::vector<double>& out, std::string
         for (std::size_t k = 0; k < static_cast<std::size_t>(count); ++k) out.push_back(*a + static_cast<double>(k) * *step);
         return true;
     }
-    const std::vector<std::string_view> list = split(spec, ',');
+    const std::vector<std::string_view> list = split(text, ',');
     for (const std::string_view item : list) {
         const std::optional<double> d = number(item);
         if (!d || range.size() != 1) {
-            error = "bad --distances '" + std::string(spec) + "' (A:B:STEP or a comma list of degrees)";
+            error = "bad --distances '" + std::string(text) + "' (A:B:STEP or a comma list of degrees)";
             return false;
         }
         out.push_back(*d);

@@ -71,17 +71,17 @@ std::vector<Complex> prototype_poles(int n) {
 }
 
 // The analog poles of the band, each complex one standing for its pair.
-std::vector<Complex> analog_poles(const Spec& spec, double rate) {
+std::vector<Complex> analog_poles(const Steps& steps, double rate) {
   std::vector<Complex> poles;
-  const double w1 = prewarp(spec.f1, rate);
-  for (const Complex& s : prototype_poles(spec.corners)) {
-    if (spec.band == Band::lowpass) {
+  const double w1 = prewarp(steps.f1, rate);
+  for (const Complex& s : prototype_poles(steps.corners)) {
+    if (steps.band == Band::lowpass) {
       poles.push_back(w1 * s);
-    } else if (spec.band == Band::highpass) {
+    } else if (steps.band == Band::highpass) {
       poles.push_back(w1 / s);
     } else {
       // p^2 - s B p + W0^2 = 0: two poles for each prototype pole.
-      const double w2 = prewarp(spec.f2, rate);
+      const double w2 = prewarp(steps.f2, rate);
       const double w0_squared = w1 * w2;
       const Complex half = s * (w2 - w1) / 2.0;
       const Complex root = std::sqrt(half * half - w0_squared);
@@ -110,32 +110,32 @@ Section with_zeros(Band band, bool first_order, double a1, double a2) {
   return first_order ? Section{1, sign, 0, a1, 0} : Section{1, 2 * sign, 1, a1, a2};
 }
 
-std::vector<Section> design(const Spec& spec, double rate) {
+std::vector<Section> design(const Steps& steps, double rate) {
   const double k = 2 * rate;
   std::vector<Section> sections;
   std::vector<double> real_poles;
-  for (const Complex& p : analog_poles(spec, rate)) {
+  for (const Complex& p : analog_poles(steps, rate)) {
     const Complex z = (k + p) / (k - p);
     if (p.imag() == 0) {
       real_poles.push_back(z.real());
     } else {
-      sections.push_back(with_zeros(spec.band, false, -2 * z.real(), std::norm(z)));
+      sections.push_back(with_zeros(steps.band, false, -2 * z.real(), std::norm(z)));
     }
   }
   for (std::size_t i = 0; i < real_poles.size(); i += 2) {
     if (i + 1 < real_poles.size()) {
       const double za = real_poles[i], zb = real_poles[i + 1];
-      sections.push_back(with_zeros(spec.band, false, -(za + zb), za * zb));
+      sections.push_back(with_zeros(steps.band, false, -(za + zb), za * zb));
     } else {
-      sections.push_back(with_zeros(spec.band, true, -real_poles[i], 0));
+      sections.push_back(with_zeros(steps.band, true, -real_poles[i], 0));
     }
   }
 
   // Unit gain at the middle of the pass band.
   double omega = 0;  // low-pass: 0 Hz
-  if (spec.band == Band::highpass) omega = std::numbers::pi;
-  if (spec.band == Band::bandpass)
-    omega = 2 * std::atan(std::sqrt(prewarp(spec.f1, rate) * prewarp(spec.f2, rate)) / k);
+  if (steps.band == Band::highpass) omega = std::numbers::pi;
+  if (steps.band == Band::bandpass)
+    omega = 2 * std::atan(std::sqrt(prewarp(steps.f1, rate) * prewarp(steps.f2, rate)) / k);
   for (Section& s : sections) {
     const double gain = section_gain(s, omega);
     s.b0 /= gain, s.b1 /= gain, s.b2 /= gain;
@@ -226,19 +226,19 @@ void apply_taper(std::vector<double>& x, double fraction) {
 }
 
 // Appended piece by piece: GCC 12 at -O3 misreads a chain of concatenations here.
-std::string filter_text(const Spec& spec) {
-  std::string text = band_option(spec.band);
+std::string filter_text(const Steps& steps) {
+  std::string text = band_option(steps.band);
   text.erase(0, 2);  // the option without "--"
   text += ' ';
-  text += number(spec.f1);
-  if (spec.band == Band::bandpass) {
+  text += number(steps.f1);
+  if (steps.band == Band::bandpass) {
     text += '-';
-    text += number(spec.f2);
+    text += number(steps.f2);
   }
   text += " Hz ";
-  text += std::to_string(spec.corners);
-  text += spec.corners == 1 ? " corner" : " corners";
-  if (spec.zerophase) text += " zero-phase";
+  text += std::to_string(steps.corners);
+  text += steps.corners == 1 ? " corner" : " corners";
+  if (steps.zerophase) text += " zero-phase";
   return text;
 }
 
@@ -254,58 +254,58 @@ const char* band_option(Band band) {
   return "";
 }
 
-std::string describe(const Spec& spec) {
+std::string describe(const Steps& steps) {
   std::vector<std::string> parts;
-  if (spec.demean) parts.push_back("demean");
-  if (spec.detrend) parts.push_back("detrend");
-  if (spec.taper > 0) parts.push_back("taper " + number(spec.taper));
-  if (spec.band != Band::none) parts.push_back(filter_text(spec));
+  if (steps.demean) parts.push_back("demean");
+  if (steps.detrend) parts.push_back("detrend");
+  if (steps.taper > 0) parts.push_back("taper " + number(steps.taper));
+  if (steps.band != Band::none) parts.push_back(filter_text(steps));
   std::string text;
   for (const std::string& p : parts) text += (text.empty() ? "" : ", ") + p;
   return text;
 }
 
-bool check(const Spec& spec, std::string& error) {
-  if (!(spec.taper >= 0 && spec.taper <= kMaxTaper)) {
-    error = "--taper " + number(spec.taper) + ": the fraction must be above 0 and at most 0.5";
+bool check(const Steps& steps, std::string& error) {
+  if (!(steps.taper >= 0 && steps.taper <= kMaxTaper)) {
+    error = "--taper " + number(steps.taper) + ": the fraction must be above 0 and at most 0.5";
     return false;
   }
-  if (spec.band == Band::none) {
-    if (spec.zerophase) error = "--zerophase needs a filter: --lowpass, --highpass or --bandpass";
-    return !spec.zerophase;
+  if (steps.band == Band::none) {
+    if (steps.zerophase) error = "--zerophase needs a filter: --lowpass, --highpass or --bandpass";
+    return !steps.zerophase;
   }
-  const std::string option = band_option(spec.band);
-  if (spec.corners < kMinCorners || spec.corners > kMaxCorners) {
-    error = "--corners " + std::to_string(spec.corners) + ": the number of corners must be 1 to 10";
+  const std::string option = band_option(steps.band);
+  if (steps.corners < kMinCorners || steps.corners > kMaxCorners) {
+    error = "--corners " + std::to_string(steps.corners) + ": the number of corners must be 1 to 10";
     return false;
   }
-  if (!(std::isfinite(spec.f1) && spec.f1 > 0) ||
-      (spec.band == Band::bandpass && !(std::isfinite(spec.f2) && spec.f2 > 0))) {
+  if (!(std::isfinite(steps.f1) && steps.f1 > 0) ||
+      (steps.band == Band::bandpass && !(std::isfinite(steps.f2) && steps.f2 > 0))) {
     error = option + ": a corner must be a positive number of Hz";
     return false;
   }
-  if (spec.band == Band::bandpass && spec.f1 >= spec.f2) {
-    error = option + " " + number(spec.f1) + "," + number(spec.f2) + ": the first corner must be below the second";
+  if (steps.band == Band::bandpass && steps.f1 >= steps.f2) {
+    error = option + " " + number(steps.f1) + "," + number(steps.f2) + ": the first corner must be below the second";
     return false;
   }
   return true;
 }
 
-std::size_t min_filter_samples(const Spec& spec, double rate_hz) {
-  if (spec.band == Band::none) return 0;
+std::size_t min_filter_samples(const Steps& steps, double rate_hz) {
+  if (steps.band == Band::none) return 0;
   // A relative allowance of 1e-9 keeps decimal corners such as 0.01 Hz at
   // 100 Hz at their exact count (10000) despite the rounding of rate / f1.
-  const double periods = std::ceil(rate_hz / spec.f1 * (1 - 1e-9));
+  const double periods = std::ceil(rate_hz / steps.f1 * (1 - 1e-9));
   if (!(periods < 1e18)) return std::numeric_limits<std::size_t>::max();
   return static_cast<std::size_t>(periods);
 }
 
-bool apply(const Spec& spec, double rate_hz, std::vector<float>& samples, std::string& error) {
-  if (!check(spec, error)) return false;
-  if (!spec.any()) return true;
-  if (spec.band != Band::none) {
-    const std::string option = band_option(spec.band);
-    const double top = spec.band == Band::bandpass ? spec.f2 : spec.f1;
+bool apply(const Steps& steps, double rate_hz, std::vector<float>& samples, std::string& error) {
+  if (!check(steps, error)) return false;
+  if (!steps.any()) return true;
+  if (steps.band != Band::none) {
+    const std::string option = band_option(steps.band);
+    const double top = steps.band == Band::bandpass ? steps.f2 : steps.f1;
     if (!(rate_hz > 0 && std::isfinite(rate_hz))) {
       error = option + ": the trace has no usable sampling rate (" + rounded(rate_hz) + " Hz)";
       return false;
@@ -315,7 +315,7 @@ bool apply(const Spec& spec, double rate_hz, std::vector<float>& samples, std::s
               " Hz at a sampling rate of " + rounded(rate_hz) + " Hz";
       return false;
     }
-    const std::size_t need = min_filter_samples(spec, rate_hz);
+    const std::size_t need = min_filter_samples(steps, rate_hz);
     if (samples.size() < need) {
       error = option + ": " + std::to_string(samples.size()) + " samples are too few: a filter needs at least "
               "one period of its lowest corner, " + std::to_string(need) + " samples at a sampling rate of " +
@@ -326,13 +326,13 @@ bool apply(const Spec& spec, double rate_hz, std::vector<float>& samples, std::s
   if (samples.empty()) return true;
 
   std::vector<double> x(samples.begin(), samples.end());
-  if (spec.demean) remove_mean(x);
-  if (spec.detrend) remove_line(x);
-  if (spec.taper > 0) apply_taper(x, spec.taper);
-  if (spec.band != Band::none) {
-    const std::vector<Section> sections = design(spec, rate_hz);
+  if (steps.demean) remove_mean(x);
+  if (steps.detrend) remove_line(x);
+  if (steps.taper > 0) apply_taper(x, steps.taper);
+  if (steps.band != Band::none) {
+    const std::vector<Section> sections = design(steps, rate_hz);
     run_sections(sections, x.begin(), x.end());
-    if (spec.zerophase) run_sections(sections, x.rbegin(), x.rend());
+    if (steps.zerophase) run_sections(sections, x.rbegin(), x.rend());
   }
   for (double v : x) {
     if (!(std::abs(v) <= std::numeric_limits<float>::max())) {

@@ -130,10 +130,10 @@ std::string with_processing(const std::string& title, const std::string& applied
 
 // A record's samples processed as traceinput processes a trace read from a
 // file, at the rate its interval gives.
-bool process_record_page(const processing::Spec& spec, Page& page, std::string& error) {
-  if (!spec.any()) return true;
-  if (!processing::apply(spec, 1.0 / static_cast<double>(page.dt), page.samples, error)) return false;
-  page.title = with_processing(page.title, processing::describe(spec));
+bool process_record_page(const processing::Steps& steps, Page& page, std::string& error) {
+  if (!steps.any()) return true;
+  if (!processing::apply(steps, 1.0 / static_cast<double>(page.dt), page.samples, error)) return false;
+  page.title = with_processing(page.title, processing::describe(steps));
   return true;
 }
 

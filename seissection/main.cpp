@@ -262,7 +262,7 @@ bool survey(const Options& o, const std::vector<section::Station>* stations, Sur
   bool first = true;
   std::string first_id;
   traceinput::Options unprocessed = o.input;
-  unprocessed.processing = processing::Spec{};
+  unprocessed.processing = processing::Steps{};
   for (std::size_t f = 0; f < o.files.size(); ++f) {
     std::vector<seisdata::Trace> traces;
     if (!read_traces(unprocessed, o.files[f], traces, false)) return false;

@@ -30,7 +30,7 @@ bool parse_corners(const std::string& text, int& corners) {
 }
 
 // A filter option: one filter at a time, corners above 0 (in order).
-cmdline::Take take_filter(const cmdline::Arg& arg, processing::Band band, processing::Spec& s, const char* program) {
+cmdline::Take take_filter(const cmdline::Arg& arg, processing::Band band, processing::Steps& s, const char* program) {
   if (s.band != processing::Band::none) {
     std::fprintf(stderr, "%s: %s after %s: one filter at a time (--bandpass F1,F2 for a band)\n", program,
                  arg.name.c_str(), processing::band_option(s.band));
@@ -94,7 +94,7 @@ const char* processing_help() { return kProcessingHelp; }
 
 cmdline::Take take_option(const cmdline::Arg& arg, Options& o, const char* program) {
   if (!arg.option) return cmdline::Take::not_mine;
-  processing::Spec& s = o.processing;
+  processing::Steps& s = o.processing;
   if (arg.name == "--select") {
     o.patterns.push_back(arg.value);
   } else if (arg.name == "--sds") {

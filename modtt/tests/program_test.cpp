@@ -60,7 +60,7 @@ TEST_F(Modtt, TableAndJsonSortedByDistanceThenTime) {
 TEST_F(Modtt, DistanceRanges) {
     zarvo::testing::write_file(dir_.file("h.nd"), kHomogeneous);
     const struct {
-        const char* spec;
+        const char* arg;
         std::vector<std::string> distances;
     } cases[] = {
         {"0:0.3:0.1", {"0", "0.1", "0.2", "0.3"}},
@@ -69,15 +69,15 @@ TEST_F(Modtt, DistanceRanges) {
         {"180,0.5,90", {"0.5", "90", "180"}},
     };
     for (const auto& c : cases) {
-        const Run r = run(MODTT_BIN, std::string("h.nd --phases P,PKIKP --distances ") + c.spec);
-        ASSERT_EQ(r.status, 0) << c.spec << ": " << r.err;
+        const Run r = run(MODTT_BIN, std::string("h.nd --phases P,PKIKP --distances ") + c.arg);
+        ASSERT_EQ(r.status, 0) << c.arg << ": " << r.err;
         std::vector<std::string> got;
         std::istringstream in(r.out);
         std::string l;
         std::getline(in, l);
         while (std::getline(in, l))
             if (got.empty() || got.back() != l.substr(0, l.find('\t'))) got.push_back(l.substr(0, l.find('\t')));
-        EXPECT_EQ(got, c.distances) << c.spec;
+        EXPECT_EQ(got, c.distances) << c.arg;
     }
 }
 
@@ -144,7 +144,7 @@ TEST_F(Modtt, Refusals) {
     }
     const Run help = run(MODTT_BIN, "--help");
     EXPECT_EQ(help.status, 0);
-    EXPECT_EQ(help.out.rfind("usage: modtt MODEL --phases LIST --distances SPEC", 0), 0u);
+    EXPECT_EQ(help.out.rfind("usage: modtt MODEL --phases LIST --distances DEG", 0), 0u);
 }
 
 }  // namespace

@@ -26,18 +26,18 @@ std::vector<float> day_of_samples() {
 
 void filter_day(benchmark::State& state, processing::Band band, bool zerophase) {
   const std::vector<float> day = day_of_samples();
-  processing::Spec spec;
-  spec.band = band;
-  spec.f1 = 1;
-  spec.f2 = 5;
-  spec.zerophase = zerophase;
+  processing::Steps steps;
+  steps.band = band;
+  steps.f1 = 1;
+  steps.f2 = 5;
+  steps.zerophase = zerophase;
   std::vector<float> x;
   for (auto _ : state) {
     state.PauseTiming();
     x = day;
     state.ResumeTiming();
     std::string error;
-    if (!processing::apply(spec, kRate, x, error)) state.SkipWithError(error.c_str());
+    if (!processing::apply(steps, kRate, x, error)) state.SkipWithError(error.c_str());
     benchmark::DoNotOptimize(x.data());
   }
   state.SetItemsProcessed(static_cast<std::int64_t>(state.iterations() * kDaySamples));

@@ -23,7 +23,7 @@ constexpr double kMaxTaper = 0.5;  // the fraction of the trace tapered at each 
 enum class Band { none, lowpass, highpass, bandpass };
 
 // What to do to a trace, in this order: demean, detrend, taper, filter.
-struct Spec {
+struct Steps {
   bool demean = false;        // remove the mean
   bool detrend = false;       // remove the least-squares line
   double taper = 0;           // cosine taper of this fraction at each end; 0: none
@@ -42,23 +42,23 @@ const char* band_option(Band band);
 // Short text of what is applied, for titles and record headers, e.g.
 // "demean, taper 0.05, bandpass 1-5 Hz 4 corners zero-phase"; empty when
 // nothing is.
-std::string describe(const Spec& spec);
+std::string describe(const Steps& steps);
 
 // The checks that need no trace: corners positive and in order, 1 to 10
 // corners, taper fraction above 0 and at most 0.5.  False with a message
 // naming the option.
-bool check(const Spec& spec, std::string& error);
+bool check(const Steps& steps, std::string& error);
 
 // The fewest samples a trace at `rate_hz` needs for the filter to mean
 // anything: one period of its lowest corner, ceil(rate / corner); 0
 // without a filter.
-std::size_t min_filter_samples(const Spec& spec, double rate_hz);
+std::size_t min_filter_samples(const Steps& steps, double rate_hz);
 
 // Processes the samples of one contiguous trace sampled at rate_hz.
 // Refuses (false, samples untouched, a message naming the option) what
 // check() refuses, a corner at or above the Nyquist frequency, and a
 // filter on a trace shorter than min_filter_samples().
-bool apply(const Spec& spec, double rate_hz, std::vector<float>& samples, std::string& error);
+bool apply(const Steps& steps, double rate_hz, std::vector<float>& samples, std::string& error);
 
 }  // namespace processing
 

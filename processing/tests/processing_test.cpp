@@ -12,10 +12,10 @@
 namespace {
 
 using processing::Band;
-using processing::Spec;
+using processing::Steps;
 
-Spec filter(Band band, double f1, double f2, int corners, bool zerophase) {
-  Spec s;
+Steps filter(Band band, double f1, double f2, int corners, bool zerophase) {
+  Steps s;
   s.band = band;
   s.f1 = f1;
   s.f2 = f2;
@@ -26,7 +26,7 @@ Spec filter(Band band, double f1, double f2, int corners, bool zerophase) {
 
 // The Butterworth magnitude through the bilinear transform: 1 / sqrt(1 +
 // v^2N), v the prototype frequency of the pre-warped frequency f.
-double butterworth_gain(const Spec& s, double rate, double f) {
+double butterworth_gain(const Steps& s, double rate, double f) {
   const auto warp = [rate](double x) { return std::tan(std::numbers::pi * x / rate); };
   double v = warp(f) / warp(s.f1);
   if (s.band == Band::highpass) v = 1 / v;
@@ -46,7 +46,7 @@ double rms(const std::vector<float>& x, std::size_t first, std::size_t count) {
 // the signal's period, the lowest corner's period and, for a band-pass,
 // N / bandwidth (its ringing grows with the poles and the narrowness), so
 // that the switch-on transients at both ends have died away.
-double measured_gain(const Spec& s, double rate, std::size_t period) {
+double measured_gain(const Steps& s, double rate, std::size_t period) {
   double settle = std::max(static_cast<double>(period), rate / s.f1);
   if (s.band == Band::bandpass) settle = std::max(settle, s.corners * rate / (s.f2 - s.f1));
   const std::size_t n = 60 * static_cast<std::size_t>(std::ceil(settle));
@@ -64,7 +64,7 @@ double measured_gain(const Spec& s, double rate, std::size_t period) {
 TEST(Processing, SineGainsAtCornersAndInPassAndStopBands) {
   const double kHalfPower = 1 / std::sqrt(2.0);
   struct Case {
-    Spec spec;
+    Steps steps;
     double rate;
     std::size_t period;  // of the sine, in samples
     double expected;     // 0: the Butterworth magnitude
@@ -104,19 +104,19 @@ TEST(Processing, SineGainsAtCornersAndInPassAndStopBands) {
       {filter(Band::bandpass, 0.001, 0.01, 4, true), 20, 2000, 0.5},
   };
   for (const Case& c : cases) {
-    const double expected = c.expected > 0 ? c.expected : butterworth_gain(c.spec, c.rate, c.rate / c.period);
+    const double expected = c.expected > 0 ? c.expected : butterworth_gain(c.steps, c.rate, c.rate / c.period);
     // Over whole periods the RMS of a sine is exact; what remains is the
     // rounding of input and output to float (6e-8 of a sample at most,
     // less on average) and transients far below that.  A corner moved by
     // 1e-4 of itself (the pre-warping at 1 Hz of 100 Hz is 3e-4) changes
     // the gain there by more than 1e-4.
-    EXPECT_NEAR(measured_gain(c.spec, c.rate, c.period) / expected, 1, 1e-6)
-        << processing::describe(c.spec) << " at " << c.rate << " Hz, period " << c.period << ", expected " << expected;
+    EXPECT_NEAR(measured_gain(c.steps, c.rate, c.period) / expected, 1, 1e-6)
+        << processing::describe(c.steps) << " at " << c.rate << " Hz, period " << c.period << ", expected " << expected;
   }
 }
 
 TEST(Processing, ZeroPhaseKeepsASymmetricPulseSymmetricAndInPlace) {
-  for (const Spec& s : {filter(Band::bandpass, 1, 5, 4, true), filter(Band::lowpass, 2, 0, 7, true),
+  for (const Steps& s : {filter(Band::bandpass, 1, 5, 4, true), filter(Band::lowpass, 2, 0, 7, true),
                         filter(Band::highpass, 0.5, 0, 4, true)}) {
     const std::size_t n = 4001, middle = 2000;
     std::vector<float> x(n);
@@ -135,7 +135,7 @@ TEST(Processing, ZeroPhaseKeepsASymmetricPulseSymmetricAndInPlace) {
 
 TEST(Processing, StepsSettleAtTheGainOfZeroFrequency) {
   struct Case {
-    Spec spec;
+    Steps steps;
     double rate;
     std::size_t n;
     float settled;  // at the end of a step of 1000 from rest
@@ -151,23 +151,23 @@ TEST(Processing, StepsSettleAtTheGainOfZeroFrequency) {
   for (const Case& c : cases) {
     std::vector<float> x(c.n, 1000.0f);
     std::string error;
-    ASSERT_TRUE(processing::apply(c.spec, c.rate, x, error)) << error;
+    ASSERT_TRUE(processing::apply(c.steps, c.rate, x, error)) << error;
     float largest = 0;
     for (float v : x) largest = std::max(largest, std::abs(v));
-    EXPECT_LT(largest, 2000) << processing::describe(c.spec);  // bounded: a Butterworth step overshoots little
-    EXPECT_NEAR(x.back(), c.settled, 1e-3) << processing::describe(c.spec) << " at " << c.rate << " Hz";
+    EXPECT_LT(largest, 2000) << processing::describe(c.steps);  // bounded: a Butterworth step overshoots little
+    EXPECT_NEAR(x.back(), c.settled, 1e-3) << processing::describe(c.steps) << " at " << c.rate << " Hz";
   }
 }
 
 TEST(Processing, DemeanDetrendAndTaperAreExact) {
-  Spec demean, detrend, taper, all;
+  Steps demean, detrend, taper, all;
   demean.demean = true;
   detrend.detrend = true;
   taper.taper = 0.25;
   all.demean = all.detrend = true;
   all.taper = 0.5;
   struct Case {
-    Spec spec;
+    Steps steps;
     std::vector<float> in, out;
   };
   const Case cases[] = {
@@ -184,37 +184,37 @@ TEST(Processing, DemeanDetrendAndTaperAreExact) {
   for (const Case& c : cases) {
     std::vector<float> x = c.in;
     std::string error;
-    ASSERT_TRUE(processing::apply(c.spec, 1, x, error)) << error;
-    EXPECT_EQ(x, c.out) << processing::describe(c.spec);
+    ASSERT_TRUE(processing::apply(c.steps, 1, x, error)) << error;
+    EXPECT_EQ(x, c.out) << processing::describe(c.steps);
   }
 }
 
 TEST(Processing, Descriptions) {
-  Spec all = filter(Band::bandpass, 1, 5, 4, true);
+  Steps all = filter(Band::bandpass, 1, 5, 4, true);
   all.demean = true;
   all.taper = 0.05;
-  Spec detrend;
+  Steps detrend;
   detrend.detrend = true;
-  const std::pair<Spec, std::string> cases[] = {
-      {Spec{}, ""},
+  const std::pair<Steps, std::string> cases[] = {
+      {Steps{}, ""},
       {all, "demean, taper 0.05, bandpass 1-5 Hz 4 corners zero-phase"},
       {detrend, "detrend"},
       {filter(Band::lowpass, 0.001, 0, 1, false), "lowpass 0.001 Hz 1 corner"},
       {filter(Band::highpass, 12.5, 0, 10, true), "highpass 12.5 Hz 10 corners zero-phase"},
   };
-  for (const auto& [spec, text] : cases) {
-    EXPECT_EQ(processing::describe(spec), text);
-    EXPECT_EQ(spec.any(), !text.empty()) << text;
+  for (const auto& [steps, text] : cases) {
+    EXPECT_EQ(processing::describe(steps), text);
+    EXPECT_EQ(steps.any(), !text.empty()) << text;
   }
 }
 
 TEST(Processing, Refusals) {
-  Spec taper_high, taper_negative, zerophase_alone;
+  Steps taper_high, taper_negative, zerophase_alone;
   taper_high.taper = 0.5000001;
   taper_negative.taper = -0.1;
   zerophase_alone.zerophase = true;
   struct Case {
-    Spec spec;
+    Steps steps;
     double rate;
     std::size_t n;
     std::string error;  // empty: accepted
@@ -254,7 +254,7 @@ TEST(Processing, Refusals) {
     std::vector<float> x(c.n, 1.0f);
     const std::vector<float> before = x;
     std::string error;
-    EXPECT_EQ(processing::apply(c.spec, c.rate, x, error), c.error.empty()) << c.error;
+    EXPECT_EQ(processing::apply(c.steps, c.rate, x, error), c.error.empty()) << c.error;
     EXPECT_EQ(error, c.error);
     if (!c.error.empty()) {
       EXPECT_EQ(x, before);

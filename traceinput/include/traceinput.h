@@ -21,7 +21,7 @@ namespace traceinput {
 
 struct Options {
   std::vector<std::string> patterns;  // --select globs on NET.STA.LOC.CHA; none: every trace
-  processing::Spec processing;        // applied to each contiguous trace
+  processing::Steps processing;        // applied to each contiguous trace
   bool corners_given = false;         // --corners, which needs a filter
   std::string sds_root;               // --sds: the archive; empty: files
   std::int64_t start_us = 0;          // --start, microseconds since 1970 UTC
