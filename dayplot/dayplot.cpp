@@ -169,21 +169,20 @@ void frame_block(const Settings& s, float (&para)[kParaSize]) {
 
 Curves day_curves(const std::vector<seisdata::Trace>& traces, const Settings& s) {
   const int lines = line_count(s.interval);
-  // The block as the curves are drawn with it: completed by the frame's
-  // call, then in the labels' text size (which places the frame).
+  // The block as the frame's call completes it: its text size places the
+  // frame's corner for the curves drawn after it.
   float para[kParaSize] = {};
   frame_block(s, para);
   float corner_x = 0, corner_y = static_cast<float>(lines);
   zarvo::complete_graph(1, &corner_x, &corner_y, para);
-  para[10] = kLabelSize;
 
   const Amplitude a = amplitude_scale(traces, s.clip_percent, s.scale);
   Curves curves;
   curves.lines.resize(static_cast<std::size_t>(lines));
   for (int line = 0; line < lines; ++line) {
     for (Piece& p : line_pieces(traces, s, a, line)) {
-      if (s.reduce_columns) {
-        figure::Curve c = figure::reduce_columns(p.x.size(), p.x.data(), p.y.data(), para);
+      if (s.column_dpi > 0) {
+        figure::Curve c = figure::reduce_columns(p.x.size(), p.x.data(), p.y.data(), para, s.column_dpi);
         p.x = std::move(c.x);
         p.y = std::move(c.y);
       }

@@ -177,15 +177,14 @@ bool raster_only(const Options& o) {
   return o.plotfile.empty() && pltrender::format_from_path(o.out) == pltrender::Format::png;
 }
 
-Curve reduce_columns(std::size_t n, const float* x, const float* y, const float* para) {
+Curve reduce_columns(std::size_t n, const float* x, const float* y, const float* para, double dpi) {
   Curve out;
   const auto keep = [&](const pltrender::ColumnReducer::Out& p) {
     out.x.push_back(x[p.id]);
     out.y.push_back(y[p.id]);
   };
-  // One column per plot unit: what shares a plot x shares a pixel column
-  // at any resolution.
-  pltrender::ColumnReducer reducer(0, 1);
+  // The renderer's pixel columns: plot x from c * 300 / dpi on, for whole c.
+  pltrender::ColumnReducer reducer(0, dpi / kPlotUnitsPerInch);
   constexpr std::size_t kBlock = 4096;  // positions worked out a block at a time
   zarvo::PlotPosition at[kBlock];
   for (std::size_t begin = 0; begin < n; begin += kBlock) {

@@ -1,6 +1,7 @@
 #include "render.h"
 
 #include "column_reducer.h"
+#include "line_raster.h"
 #include "pngwrite.h"
 #include "safeout.h"
 
@@ -15,6 +16,7 @@
 #include <filesystem>
 #include <memory>
 #include <new>
+#include <optional>
 
 namespace pltrender {
 
@@ -102,180 +104,18 @@ PageFrame frame_for(const Box& bounds, const RenderOptions& o) {
   return f;
 }
 
-// Coverage of long polylines on raster pages.  Cairo's scan conversion of
-// one stroke slows down sharply with the number of crossing segments, so a
-// long run of draws is stroked in chunks of kChunkSegments into a scratch
-// alpha mask, each chunk merged into an accumulated mask by the maximum of
-// the two coverages (not by adding them, which would darken the joints
-// between chunks), and the accumulated mask is painted in ink once.  The
-// result is the run stroked as one path, without seams.
-constexpr int kChunkSegments = 200;
-
-// Lines (runs of draws) on raster pages are scan-converted with cairo's
-// default antialiasing, as everything else.  Its fast antialiasing (4 x 4
-// samples a pixel) writes past the end of one of its buffers on some long
-// curves in cairo 1.16 (a day plot of 96 dense lines corrupts the heap), so
-// it is not used.
-constexpr cairo_antialias_t kLineAntialias = CAIRO_ANTIALIAS_DEFAULT;
-
-class ChunkedStroker {
- public:
-  ChunkedStroker(cairo_t* page, int width, int height) : page_(page), width_(width), height_(height) {}
-  ~ChunkedStroker() {
-    if (scr_) cairo_destroy(scr_);
-    if (scratch_) cairo_surface_destroy(scratch_);
-    if (acc_) cairo_surface_destroy(acc_);
-  }
-  ChunkedStroker(const ChunkedStroker&) = delete;
-  ChunkedStroker& operator=(const ChunkedStroker&) = delete;
-
-  bool active() const { return active_; }
-
-  // Takes over the path being built on the page (with its line width).
-  bool begin() {
-    if (!scratch_) {
-      scratch_ = cairo_image_surface_create(CAIRO_FORMAT_A8, width_, height_);
-      acc_ = cairo_image_surface_create(CAIRO_FORMAT_A8, width_, height_);
-      scr_ = cairo_create(scratch_);
-      if (cairo_status(scr_) != CAIRO_STATUS_SUCCESS || cairo_surface_status(acc_) != CAIRO_STATUS_SUCCESS)
-        return false;
-      cairo_set_line_join(scr_, CAIRO_LINE_JOIN_ROUND);
-      cairo_set_line_cap(scr_, CAIRO_LINE_CAP_ROUND);
-      cairo_set_operator(scr_, CAIRO_OPERATOR_SOURCE);
-      cairo_set_antialias(scr_, kLineAntialias);
-    }
-    cairo_matrix_t m;
-    cairo_get_matrix(page_, &m);
-    cairo_set_matrix(scr_, &m);
-    cairo_set_line_width(scr_, cairo_get_line_width(page_));
-    cairo_path_t* path = cairo_copy_path(page_);
-    cairo_new_path(page_);
-    cairo_new_path(scr_);
-    cairo_append_path(scr_, path);
-    chunk_box_ = Box{};
-    for (int i = 0; i < path->num_data; i += path->data[i].header.length)
-      for (int k = 1; k < path->data[i].header.length; ++k)
-        chunk_box_.add(path->data[i + k].point.x, path->data[i + k].point.y);
-    cairo_path_destroy(path);
-    active_ = true;
-    return true;
-  }
-
-  void move_to(double x, double y) {
-    cairo_move_to(scr_, x, y);
-    chunk_box_.add(x, y);
-  }
-  void line_to(double x, double y) {
-    cairo_line_to(scr_, x, y);
-    chunk_box_.add(x, y);
-  }
-
-  // Strokes the chunk built so far and goes on from its last point.
-  void chunk() {
-    double x = 0, y = 0;
-    const bool has_point = cairo_has_current_point(scr_);
-    if (has_point) cairo_get_current_point(scr_, &x, &y);
-    stroke_chunk();
-    if (has_point) move_to(x, y);
-  }
-
-  // Strokes the last chunk and paints the accumulated coverage in ink.
-  void finish() {
-    if (!active_) return;
-    stroke_chunk();
-    if (!acc_box_.empty) {
-      cairo_surface_mark_dirty(acc_);
-      cairo_save(page_);
-      cairo_identity_matrix(page_);
-      cairo_rectangle(page_, acc_box_.x0, acc_box_.y0, acc_box_.x1 - acc_box_.x0, acc_box_.y1 - acc_box_.y0);
-      cairo_clip(page_);
-      cairo_mask_surface(page_, acc_, 0, 0);
-      cairo_restore(page_);
-      cairo_surface_flush(acc_);
-      clear(acc_, acc_box_);
-      acc_box_ = Box{};
-    }
-    active_ = false;
-  }
-
- private:
-  // Device pixel rectangle [x0, x1) x [y0, y1) of the current chunk's ink:
-  // its points widened by half the line width.
-  Box ink_box() {
-    Box b;
-    if (chunk_box_.empty) return b;
-    const double hw = cairo_get_line_width(scr_) / 2;
-    double xs[2] = {chunk_box_.x0 - hw, chunk_box_.x1 + hw}, ys[2] = {chunk_box_.y0 - hw, chunk_box_.y1 + hw};
-    for (double x : xs)
-      for (double y : ys) {
-        double dx = x, dy = y;
-        cairo_user_to_device(scr_, &dx, &dy);
-        b.add(dx, dy);
-      }
-    b.x0 = std::clamp(std::floor(b.x0) - 1, 0.0, static_cast<double>(width_));
-    b.y0 = std::clamp(std::floor(b.y0) - 1, 0.0, static_cast<double>(height_));
-    b.x1 = std::clamp(std::ceil(b.x1) + 1, 0.0, static_cast<double>(width_));
-    b.y1 = std::clamp(std::ceil(b.y1) + 1, 0.0, static_cast<double>(height_));
-    if (b.x1 <= b.x0 || b.y1 <= b.y0) b.empty = true;
-    return b;
-  }
-
-  void stroke_chunk() {
-    const Box b = ink_box();
-    chunk_box_ = Box{};
-    if (b.empty) {
-      cairo_new_path(scr_);
-      return;
-    }
-    cairo_set_source_rgba(scr_, 0, 0, 0, 1);
-    cairo_stroke(scr_);
-    cairo_surface_flush(scratch_);
-    cairo_surface_flush(acc_);
-    unsigned char* src = cairo_image_surface_get_data(scratch_);
-    unsigned char* dst = cairo_image_surface_get_data(acc_);
-    const int stride = cairo_image_surface_get_stride(scratch_);
-    for (int y = static_cast<int>(b.y0); y < static_cast<int>(b.y1); ++y) {
-      unsigned char* s = src + static_cast<std::size_t>(y) * stride;
-      unsigned char* d = dst + static_cast<std::size_t>(y) * stride;
-      for (int x = static_cast<int>(b.x0); x < static_cast<int>(b.x1); ++x) {
-        if (s[x] > d[x]) d[x] = s[x];
-        s[x] = 0;
-      }
-    }
-    cairo_surface_mark_dirty(scratch_);
-    acc_box_.add(b);
-  }
-
-  static void clear(cairo_surface_t* s, const Box& b) {
-    unsigned char* data = cairo_image_surface_get_data(s);
-    const int stride = cairo_image_surface_get_stride(s);
-    for (int y = static_cast<int>(b.y0); y < static_cast<int>(b.y1); ++y)
-      std::fill(data + static_cast<std::size_t>(y) * stride + static_cast<std::size_t>(b.x0),
-                data + static_cast<std::size_t>(y) * stride + static_cast<std::size_t>(b.x1), 0);
-    cairo_surface_mark_dirty(s);
-  }
-
-  cairo_t* page_;
-  int width_, height_;
-  cairo_surface_t* scratch_ = nullptr;
-  cairo_surface_t* acc_ = nullptr;
-  cairo_t* scr_ = nullptr;
-  bool active_ = false;
-  Box chunk_box_;  // user-space box of the chunk's points
-  Box acc_box_;
-};
-
 // Draws one page onto `cr`, whose user space is plot units.  On raster
-// pages (`width` > 0) long runs of draws go through a ChunkedStroker, and
-// with `reducer` set through the column reduction first.
+// pages (`lines` set) runs of draws go into the line mask, through the
+// column reduction first when `reducer` is set, and each run is painted in
+// its ink when it ends; elsewhere cairo strokes them.
 class Painter {
  public:
-  Painter(cairo_t* cr, FontSet& fonts, bool chunked, int width, int height, ColumnReducer* reducer, bool pens)
-      : cr_(cr), fonts_(fonts), raster_(width > 0), chunked_(chunked), stroker_(cr, width, height),
-        reducer_(reducer), pens_(pens) {
+  Painter(cairo_t* cr, FontSet& fonts, LineRaster* lines, ColumnReducer* reducer, bool pens)
+      : cr_(cr), fonts_(fonts), lines_(lines), reducer_(reducer), pens_(pens) {
     cairo_set_line_join(cr_, CAIRO_LINE_JOIN_ROUND);
     cairo_set_line_cap(cr_, CAIRO_LINE_CAP_ROUND);
     cairo_set_source_rgb(cr_, 0, 0, 0);
+    cairo_get_matrix(cr_, &device_);
   }
 
   void operator()(const Command& c, const PenState& st) {
@@ -287,11 +127,12 @@ class Painter {
       case 'm': break;  // the pen position is kept by the walk
       case 'd': {
         if (!pending_) {
-          cairo_set_line_width(cr_, width(st.thickness));
+          if (lines_)
+            lines_->set_line_width(width(st.thickness) * device_.xx);
+          else
+            cairo_set_line_width(cr_, width(st.thickness));
           use_pen(st.thickness);
-          if (raster_) cairo_set_antialias(cr_, kLineAntialias);
           pending_ = true;
-          segments_ = 0;
           move_to(st.x, st.y);
         } else if (!at_pen(st)) {
           move_to(st.x, st.y);
@@ -341,11 +182,10 @@ class Painter {
   void flush() {
     if (pending_) {
       if (reducer_) reducer_->flush(emitter());
-      if (stroker_.active())
-        stroker_.finish();
+      if (lines_)
+        paint_lines();
       else
         cairo_stroke(cr_);
-      cairo_set_antialias(cr_, CAIRO_ANTIALIAS_DEFAULT);
     }
     pending_ = false;
   }
@@ -389,23 +229,40 @@ class Painter {
   }
 
   void emit_move(double x, double y) {
-    if (stroker_.active())
-      stroker_.move_to(x, y);
-    else
+    if (!lines_) {
       cairo_move_to(cr_, x, y);
+      return;
+    }
+    cairo_matrix_transform_point(&device_, &x, &y);
+    device_x_ = x;
+    device_y_ = y;
   }
 
   void emit_line(double x, double y) {
-    if (stroker_.active())
-      stroker_.line_to(x, y);
-    else
+    if (!lines_) {
       cairo_line_to(cr_, x, y);
-    if (chunked_ && ++segments_ % kChunkSegments == 0) {
-      if (!stroker_.active() && !stroker_.begin())
-        chunked_ = false;  // no memory for the masks: one stroke it is
-      else
-        stroker_.chunk();
+      return;
     }
+    cairo_matrix_transform_point(&device_, &x, &y);
+    lines_->line(device_x_, device_y_, x, y);
+    device_x_ = x;
+    device_y_ = y;
+  }
+
+  // Paints the run's coverage in the pen's ink and clears it.
+  void paint_lines() {
+    const Box& b = lines_->drawn();
+    if (b.empty) return;
+    cairo_surface_t* mask = cairo_image_surface_create_for_data(lines_->data(), CAIRO_FORMAT_A8, lines_->width(),
+                                                                lines_->height(), lines_->stride());
+    cairo_save(cr_);
+    cairo_identity_matrix(cr_);
+    cairo_rectangle(cr_, b.x0, b.y0, b.x1 - b.x0, b.y1 - b.y0);
+    cairo_clip(cr_);
+    cairo_mask_surface(cr_, mask, 0, 0);
+    cairo_restore(cr_);
+    cairo_surface_destroy(mask);
+    lines_->clear();
   }
 
   void shape(uint16_t pattern, int thickness) {
@@ -417,14 +274,13 @@ class Painter {
 
   cairo_t* cr_;
   FontSet& fonts_;
-  bool raster_;
-  bool chunked_;
-  ChunkedStroker stroker_;
+  LineRaster* lines_;
   ColumnReducer* reducer_;
   bool pens_;
+  cairo_matrix_t device_;  // plot units to device pixels
   bool pending_ = false;
-  long segments_ = 0;
-  double last_x_ = 0, last_y_ = 0;
+  double last_x_ = 0, last_y_ = 0;      // the run's last point, plot units
+  double device_x_ = 0, device_y_ = 0;  // the same in device pixels
 };
 
 std::string lower(std::string s) {
@@ -435,18 +291,23 @@ std::string lower(std::string s) {
 std::string cairo_error(cairo_status_t s) { return cairo_status_to_string(s); }
 
 // Sets up `cr` so that user space is plot units on the page `f` at `k`
-// device units per plot unit, and paints the page white (an ink surface
-// starts out blank).
-void prepare(cairo_t* cr, const PageFrame& f, double k, bool ink_surface) {
+// device units per plot unit, plot x = left / k at the page's left edge,
+// and paints the page white (an ink surface starts out blank).
+void prepare(cairo_t* cr, const PageFrame& f, double k, double left, bool ink_surface) {
   cairo_identity_matrix(cr);
   if (!ink_surface) {
     cairo_set_source_rgb(cr, 1, 1, 1);
     cairo_paint(cr);
   }
   cairo_matrix_t m;
-  cairo_matrix_init(&m, k, 0, 0, -k, -f.x0 * k, (f.y0 + f.h) * k);
+  cairo_matrix_init(&m, k, 0, 0, -k, -left, (f.y0 + f.h) * k);
   cairo_set_matrix(cr, &m);
 }
+
+// The left edge of a PNG page in device units from plot x = 0: a whole
+// number of pixels, so that pixel column c of every page at one resolution
+// holds plot x from (left + c) / k to (left + c + 1) / k.
+double raster_left(const PageFrame& f, double k) { return std::floor(f.x0 * k); }
 
 }  // namespace
 
@@ -517,7 +378,7 @@ Box bounds_of(const Source& source, const Page& page, FontSet& fonts, int start_
 // number at all, as text of absurd size can make it).
 bool raster_size(const PageFrame& f, double k, const RenderOptions& o, std::size_t page, int& width,
                  int& height, std::string& error) {
-  const double wp = std::ceil(f.w * k), hp = std::ceil(f.h * k);
+  const double wp = std::ceil((f.x0 + f.w) * k) - raster_left(f, k), hp = std::ceil(f.h * k);
   if (!(wp <= kMaxRasterSide && hp <= kMaxRasterSide && wp * hp <= o.max_pixels)) {
     char buf[200];
     std::snprintf(buf, sizeof buf,
@@ -648,13 +509,17 @@ bool render_pages(const Source& source, std::vector<Page> pages, const std::stri
       return false;
     }
     cairo_t* cr = cairo_create(surface);
-    prepare(cr, f, k, format == Format::png && !options.pen_colours);
+    prepare(cr, f, k, format == Format::png ? raster_left(f, k) : f.x0 * k,
+            format == Format::png && !options.pen_colours);
     const bool raster = format == Format::png;
-    ColumnReducer reducer(f.x0, k);
-    Painter painter(cr, fonts, raster && options.chunked_raster,
-                    raster ? cairo_image_surface_get_width(surface) : 0,
-                    raster ? cairo_image_surface_get_height(surface) : 0,
-                    raster && options.reduce_columns ? &reducer : nullptr, options.pen_colours);
+    ColumnReducer reducer(0, k);  // pixel columns, by their plot x alone
+    std::optional<LineRaster> lines;
+    if (raster) {
+      const int w = cairo_image_surface_get_width(surface), h = cairo_image_surface_get_height(surface);
+      lines.emplace(w, h, cairo_format_stride_for_width(CAIRO_FORMAT_A8, w));
+    }
+    Painter painter(cr, fonts, lines ? &*lines : nullptr, raster && options.reduce_columns ? &reducer : nullptr,
+                    options.pen_colours);
     PenState ps = starts[i];
     walk(source, pages[i], ps, painter);
     painter.flush();

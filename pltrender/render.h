@@ -3,7 +3,9 @@
 // Plot units are 1/300 inch with y upward; the page is flipped so that y
 // grows downward on the output.  Black ink on a white page.
 // - Lines: every run of moves and draws at one thickness is stroked as one
-//   path, with round joins and caps.  Line width in plot units is
+//   path, with round joins and caps.  On PNG pages our own line raster
+//   (line_raster.h) draws them and cairo paints the run in its ink; SVG
+//   and PDF pages hold them as cairo's paths.  Line width in plot units is
 //   2 * (1 + t) for the thickness t of the last f command (t clamped to
 //   0..100; no f command means t = 0): t = 0 is 1/150 inch (one pixel at
 //   150 dpi), t = 1 is 1/75 inch, and so on.
@@ -25,6 +27,10 @@
 //   thickness t / 4, so thicknesses 0 to 3 are thin lines in four colours
 //   and 4 to 7 the same colours one step wider; PNG pages are then RGB.
 //   Without it every thickness is black and t gives the width.
+// - Pixel columns: a PNG page's left edge is a whole number of pixels from
+//   plot x = 0, so that at d dpi pixel column c holds plot x from
+//   (c + n) * 300 / d to (c + n + 1) * 300 / d for the page's whole number n:
+//   the columns lie at the same plot x on every page at one resolution.
 // - Long curves on PNG pages: consecutive draws whose end points fall in
 //   one pixel column are reduced to the first, lowest, highest and last of
 //   them (in their order) before stroking; SVG and PDF keep every point.
@@ -55,7 +61,6 @@ struct RenderOptions {
   double page_width = 8.5;   // fixed page size, inches (fit = false), up to
   double page_height = 11;   // kMaxPageInches; plot (0, 0) is its lower-left corner
   double max_pixels = 64e6;  // refuse larger PNG pages
-  bool chunked_raster = true;  // stroke long polylines in chunks (PNG; faster)
   bool reduce_columns = true;  // reduce long curves to pixel-column extremes (PNG)
   std::size_t max_pages = 1000;  // refuse plots with more pages
   int start_thickness = 0;     // pen thickness before the first command (for a

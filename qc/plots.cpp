@@ -41,7 +41,7 @@ bool DayPlots::plot(const std::vector<seisdata::Trace>& traces, const std::strin
   dayplot::Settings s;
   s.start_us = day_us;
   s.title = title;
-  s.reduce_columns = true;  // PNG pages only
+  s.column_dpi = figure::kPlotUnitsPerInch;  // PNG pages at both resolutions
   // The curves are computed and reduced here, on this thread; only their
   // drawing into the plot file waits for the library.
   const dayplot::Curves curves = dayplot::day_curves(traces, s);

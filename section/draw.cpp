@@ -155,7 +155,7 @@ std::string trace_label(const seisdata::Trace& trace, Labels labels) {
   return "";
 }
 
-Drawing::Drawing(const Layout& layout) : layout_(layout) {}
+Drawing::Drawing(const Layout& layout, double column_dpi) : layout_(layout), column_dpi_(column_dpi) {}
 
 bool Drawing::frame() {
   float* p = para_;
@@ -203,7 +203,7 @@ bool Drawing::trace(const Window& window, double distance, float norm) {
   std::vector<float>& y = scaled_;
   y.resize(window.amplitude.size());
   for (std::size_t i = 0; i < y.size(); ++i) y[i] = base + window.amplitude[i] * k;
-  const figure::Curve reduced = figure::reduce_columns(y.size(), window.time.data(), y.data(), para_);
+  const figure::Curve reduced = figure::reduce_columns(y.size(), window.time.data(), y.data(), para_, column_dpi_);
   if (!add_curve(reduced.x, reduced.y, 0, false)) return false;
   return !layout_.fill_positive || fill(reduced.x, reduced.y, base);
 }

@@ -232,7 +232,7 @@ int main(int argc, char** argv) {
     o.plot.title = default_title(traces.front().id(), o.plot.start_us);
     if (!traces.front().processing.empty()) o.plot.title += "; " + traces.front().processing;
   }
-  o.plot.reduce_columns = figure::raster_only(o.figure);
+  if (figure::raster_only(o.figure)) o.plot.column_dpi = o.figure.dpi;
   o.figure.pen_colours = true;
 
   figure::PlotFile plot;

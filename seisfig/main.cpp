@@ -238,7 +238,8 @@ int run(int argc, char** argv) {
     tracel::reset_trace_graph(setup);
     if (figure::raster_only(o.figure) && zarvo::complete_graph(n, times.data(), p.samples.data(), setup)) {
       // A PNG alone: the points each pixel column needs draw the same picture.
-      const figure::Curve c = figure::reduce_columns(p.samples.size(), times.data(), p.samples.data(), setup);
+      const figure::Curve c = figure::reduce_columns(p.samples.size(), times.data(), p.samples.data(), setup,
+                                                       o.figure.dpi);
       status = tracel::draw_trace_graph(static_cast<std::int32_t>(c.x.size()), c.x.data(), c.y.data(),
                                         title.c_str(), para);
     } else {

@@ -392,7 +392,7 @@ bool predict(const Options& o, const Survey& s, std::vector<PhasePoints>& curves
 }
 
 bool draw(const Options& o, const Survey& s, float global_peak, const std::vector<PhasePoints>& phases) {
-  section::Drawing drawing(s.layout);
+  section::Drawing drawing(s.layout, figure::raster_only(o.figure) ? o.figure.dpi : figure::kPlotUnitsPerInch);
   if (!drawing.frame()) return false;
   const bool drawn = each_window(o, s, [&](const Entry& e, const section::Window& w) {
     const float peak = o.norm == section::Norm::global ? global_peak : w.peak;

@@ -198,7 +198,7 @@ TEST(DayplotCurves, ReducedApartFromTheLibraryDrawTheSamePixels) {
   std::size_t points[2] = {0, 0};
   std::string pictures[2];
   for (int reduced = 0; reduced < 2; ++reduced) {
-    s.reduce_columns = reduced == 1;
+    s.column_dpi = reduced == 1 ? 100 : 0;
     const dayplot::Curves curves = dayplot::day_curves(traces, s);
     for (const auto& line : curves.lines)
       for (const dayplot::Piece& p : line) points[reduced] += p.x.size();

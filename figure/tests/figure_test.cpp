@@ -125,25 +125,30 @@ void unit_graph(float (&para)[20]) {
   para[0] = 8, para[1] = 4, para[4] = 2400, para[5] = 1200, para[10] = 8;
 }
 
-TEST(FigureReduceColumns, KeepsFirstLowestHighestLastOfEachPlotColumn) {
+// At 300 dpi a column is one plot unit (one data unit here), at 150 dpi two.
+TEST(FigureReduceColumns, KeepsFirstLowestHighestLastOfEachPixelColumn) {
   const struct {
     const char* what;
+    double dpi;
     std::vector<float> x, y;
     std::vector<std::size_t> kept;  // indices of the points kept
   } cases[] = {
-      {"one point", {0.5f}, {3}, {0}},
-      {"one column", {0.1f, 0.2f, 0.3f, 0.4f, 0.5f}, {5, 1, 9, 3, 7}, {0, 1, 2, 4}},
-      {"highest before lowest", {0.1f, 0.2f, 0.3f, 0.4f}, {5, 9, 1, 7}, {0, 1, 2, 3}},
-      {"ties: the first of them", {0.1f, 0.2f, 0.3f, 0.4f, 0.5f, 0.6f}, {5, 1, 1, 9, 9, 3}, {0, 1, 3, 5}},
-      {"columns apart", {0.1f, 0.5f, 1.2f, 1.7f, 2.0f}, {0, 3, 8, 1, 4}, {0, 1, 2, 3, 4}},
-      {"plot y, not data y", {0.1f, 0.2f, 0.3f}, {2.0f, 2.7f, 2.3f}, {0}},
-      {"last at the first's position", {0.1f, 0.2f, 0.3f}, {2, 9, 2}, {0, 1, 2}},
-      {"back to an earlier column", {5.5f, 6.5f, 5.2f, 5.9f}, {0, 1, 2, 3}, {0, 1, 2, 3}},
+      {"one point", 300, {0.5f}, {3}, {0}},
+      {"one column", 300, {0.1f, 0.2f, 0.3f, 0.4f, 0.5f}, {5, 1, 9, 3, 7}, {0, 1, 2, 4}},
+      {"highest before lowest", 300, {0.1f, 0.2f, 0.3f, 0.4f}, {5, 9, 1, 7}, {0, 1, 2, 3}},
+      {"ties: the first of them", 300, {0.1f, 0.2f, 0.3f, 0.4f, 0.5f, 0.6f}, {5, 1, 1, 9, 9, 3}, {0, 1, 3, 5}},
+      {"columns apart", 300, {0.1f, 0.5f, 1.2f, 1.7f, 2.0f}, {0, 3, 8, 1, 4}, {0, 1, 2, 3, 4}},
+      {"plot y, not data y", 300, {0.1f, 0.2f, 0.3f}, {2.0f, 2.7f, 2.3f}, {0}},
+      {"last at the first's position", 300, {0.1f, 0.2f, 0.3f}, {2, 9, 2}, {0, 1, 2}},
+      {"back to an earlier column", 300, {5.5f, 6.5f, 5.2f, 5.9f}, {0, 1, 2, 3}, {0, 1, 2, 3}},
+      // Plot x 400 + data x; at 150 dpi plot x 400 and 401 are column 200, 402 begins column 201.
+      {"two plot units a column", 150, {0.0f, 0.5f, 1.0f, 1.2f, 1.5f, 2.0f, 2.5f}, {5, 1, 9, 3, 4, 6, 2},
+       {0, 1, 2, 4, 5, 6}},
   };
   float para[20];
   unit_graph(para);
   for (const auto& c : cases) {
-    const figure::Curve r = figure::reduce_columns(c.x.size(), c.x.data(), c.y.data(), para);
+    const figure::Curve r = figure::reduce_columns(c.x.size(), c.x.data(), c.y.data(), para, c.dpi);
     std::vector<float> x, y;
     for (std::size_t i : c.kept) x.push_back(c.x[i]), y.push_back(c.y[i]);
     EXPECT_EQ(r.x, x) << c.what;

@@ -323,37 +323,6 @@ TEST(Program, RendersAndReportsBadInput) {
 namespace pltrender {
 namespace {
 
-TEST(Render, ChunkedStrokingLeavesTheImageUnchanged) {
-  ScratchDir dir;
-  const ParseResult r = parse(long_curve());
-  RenderOptions o;
-  FontSet fonts("", true);
-  std::string err;
-  ASSERT_TRUE(render_file(r.commands, dir.file("chunked.png"), o, fonts, err)) << err;
-  o.chunked_raster = false;
-  ASSERT_TRUE(render_file(r.commands, dir.file("full.png"), o, fonts, err)) << err;
-  const testing::Image a = testing::load_png(dir.file("chunked.png"));
-  const testing::Image b = testing::load_png(dir.file("full.png"));
-  ASSERT_EQ(a.width, b.width);
-  ASSERT_EQ(a.height, b.height);
-  long total = 0, big = 0, ink = 0;
-  for (std::size_t i = 0; i < a.gray.size(); ++i) {
-    const int d = std::abs(a.gray[i] - b.gray[i]);
-    total += d;
-    if (d > 64) ++big;
-    if (b.gray[i] < 128) ++ink;
-  }
-  EXPECT_GT(ink, 10000);
-  EXPECT_LT(static_cast<double>(total) / static_cast<double>(a.gray.size()), 0.5);
-  EXPECT_LT(big, ink / 100);
-}
-
-}  // namespace
-}  // namespace pltrender
-
-namespace pltrender {
-namespace {
-
 TEST(Options, RefusedWhenNotFiniteOrOutOfRange) {
   ScratchDir dir;
   const Bytes bytes = PlotBuilder().e().m(100, 300).d(1100, 300).bytes();

@@ -41,7 +41,8 @@ struct Settings {
   double scale = 0;                   // counts per line spacing; 0: from clip_percent
   std::string title;
   std::vector<Event> events;
-  bool reduce_columns = false;        // curves reduced to plot columns (a PNG page alone)
+  double column_dpi = 0;              // > 0: curves reduced to the pixel columns of PNG
+                                      // pages at this dpi (figure::reduce_columns)
 };
 
 // The amplitude scale of the day: samples are drawn as
@@ -82,8 +83,8 @@ bool read_events(const std::string& path, std::vector<Event>& events, std::strin
 constexpr int kParaSize = 20;
 
 // The lines' pieces of a day, ready to draw: computed without the library,
-// so on any thread; reduced to plot columns (figure::reduce_columns) when
-// s.reduce_columns.
+// so on any thread; reduced to pixel columns (figure::reduce_columns) when
+// s.column_dpi is set.
 struct Curves {
   std::vector<std::vector<Piece>> lines;  // line k's pieces
 };

@@ -18,6 +18,7 @@
 
 namespace figure {
 
+constexpr double kPlotUnitsPerInch = 300;  // the plot file's unit is 1/300 inch
 constexpr double kDefaultDpi = 150;
 constexpr double kMaxDpi = 2400;          // beyond, every figure's PNG page is too large
 constexpr std::size_t kPlotNameMax = 80;  // the longest plot file name the library accepts
@@ -99,15 +100,19 @@ struct Curve {
   std::vector<float> x, y;
 };
 
-// The points of the n-point curve (x, y) that a PNG page needs, for the
-// graph of the completed parameter block `para` (zarvo::complete_graph):
-// consecutive points at one plot x are reduced to the first, the lowest,
-// the highest and the last of them by plot y, in their order.  The renderer
-// reduces every pixel column of a PNG page the same way, so the reduced
-// curve draws the same pixels as the whole one; its plot file holds at most
-// four points per plot unit of width.  The first and the last point, and
-// the points of lowest and highest y, are always kept.
-Curve reduce_columns(std::size_t n, const float* x, const float* y, const float* para);
+// The points of the n-point curve (x, y) that a PNG page at `dpi` needs,
+// for the graph of the completed parameter block `para`
+// (zarvo::complete_graph): consecutive points in one pixel column of the
+// page are reduced to the first, the lowest, the highest and the last of
+// them by plot y, in their order.  The renderer reduces every pixel column
+// of a PNG page the same way, and a page's pixel columns lie at the same
+// plot x whatever else it holds, so the reduced curve draws the same pixels
+// as the whole one; its plot file holds at most four points per pixel
+// column.  At 300 dpi each plot unit is a column of its own, which any
+// resolution's columns are made of: the curve then serves PNG pages at
+// every resolution.  The first and the last point, and the points of
+// lowest and highest y, are always kept.
+Curve reduce_columns(std::size_t n, const float* x, const float* y, const float* para, double dpi);
 
 // Renders plot file bytes to o.out (numbered files for several PNG or SVG
 // pages, one PDF for all) at o.dpi with the fonts in o.font_dir; more than

@@ -15,6 +15,8 @@
 #include <string_view>
 #include <vector>
 
+#include <figure/figure.h>
+
 #include "seisdata.h"
 #include "traveltime.h"
 
@@ -213,17 +215,18 @@ std::string trace_label(const seisdata::Trace& trace, Labels labels);
 
 class Drawing {
  public:
-  explicit Drawing(const Layout& layout);
+  // Curves are reduced to the pixel columns of a PNG page at `column_dpi`;
+  // at 300 (one column per plot unit) they serve every output.
+  explicit Drawing(const Layout& layout, double column_dpi = figure::kPlotUnitsPerInch);
 
   // The new graph: frame, ticks and numbers, axis titles and the title.
   // False when the library refuses (it has said why).
   bool frame();
 
   // One trace at its axis distance, its amplitudes divided by `norm` (> 0)
-  // times the layout's scale, reduced in plot coordinates as every figure
-  // reduces its curves (figure::reduce_columns) before it goes to the plot
-  // file: at most four points per plot unit of width, the extremes of
-  // every column kept.
+  // times the layout's scale, reduced to columns as every figure reduces
+  // its curves (figure::reduce_columns) before it goes to the plot file: at
+  // most four points per column, the extremes of every column kept.
   bool trace(const Window& window, double distance, float norm);
 
   // The trace labels right of the frame, each centred on its distance; a
@@ -246,6 +249,7 @@ class Drawing {
   };
 
   Layout layout_;
+  double column_dpi_;
   float para_[22] = {};
   std::vector<Box> phase_labels_;
   std::vector<float> scaled_;  // a trace's points in distance units, kept from trace to trace

@@ -1,0 +1,82 @@
+#include "line_raster.h"
+
+#include <algorithm>
+#include <cmath>
+
+namespace pltrender {
+
+namespace {
+
+constexpr double kFullInk = 255;
+
+// Index range [first, last] of pixels whose centres (index + 1/2) may lie
+// within `reach` of [low, high], clamped to 0..count-1 (empty: first > last).
+void pixel_range(double low, double high, double reach, int count, int& first, int& last) {
+  const double lo = std::clamp(std::floor(low - reach), 0.0, static_cast<double>(count));
+  const double hi = std::clamp(std::floor(high + reach), -1.0, static_cast<double>(count) - 1);
+  first = static_cast<int>(lo);
+  last = static_cast<int>(hi);
+}
+
+}  // namespace
+
+LineRaster::LineRaster(int width, int height, int stride)
+    : width_(width), height_(height), stride_(stride),
+      mask_(static_cast<std::size_t>(stride) * static_cast<std::size_t>(height), 0) {}
+
+void LineRaster::set_line_width(double width) {
+  line_width_ = width;
+  reach_ = width / 2 + 0.5;
+}
+
+void LineRaster::line(double x0, double y0, double x1, double y1) {
+  const double dx = x1 - x0, dy = y1 - y0;
+  const double length2 = dx * dx + dy * dy;
+  int first = 0, last = 0;
+  pixel_range(std::min(x0, x1), std::max(x0, x1), reach_, width_, first, last);
+  for (int i = first; i <= last; ++i) {
+    // The rows in reach lie around the part of the line within reach of
+    // the column's centre.
+    const double xc = i + 0.5;
+    double t0 = 0, t1 = 1;
+    if (dx != 0) {
+      t0 = std::clamp((xc - reach_ - x0) / dx, 0.0, 1.0);
+      t1 = std::clamp((xc + reach_ - x0) / dx, 0.0, 1.0);
+    }
+    const double ya = y0 + t0 * dy, yb = y0 + t1 * dy;
+    column(i, x0, y0, dx, dy, length2, std::min(ya, yb), std::max(ya, yb));
+  }
+}
+
+void LineRaster::column(int i, double ax, double ay, double dx, double dy, double length2, double ylo,
+                        double yhi) {
+  int first = 0, last = 0;
+  pixel_range(ylo, yhi, reach_, height_, first, last);
+  const double xc = i + 0.5;
+  bool inked = false;
+  for (int j = first; j <= last; ++j) {
+    const double yc = j + 0.5;
+    const double t = length2 > 0 ? std::clamp(((xc - ax) * dx + (yc - ay) * dy) / length2, 0.0, 1.0) : 0.0;
+    const double ex = xc - (ax + t * dx), ey = yc - (ay + t * dy);
+    const double d2 = ex * ex + ey * ey;
+    if (d2 >= reach_ * reach_) continue;
+    const double coverage = std::clamp(std::min(line_width_, reach_ - std::sqrt(d2)), 0.0, 1.0);
+    const auto ink = static_cast<unsigned char>(std::lround(coverage * kFullInk));
+    unsigned char& pixel = mask_[static_cast<std::size_t>(j) * stride_ + i];
+    if (ink > pixel) pixel = ink;
+    if (!inked) drawn_.add(i, j);
+    inked = true;
+  }
+  if (inked) drawn_.add(i + 1, last + 1);
+}
+
+void LineRaster::clear() {
+  if (drawn_.empty) return;
+  const auto x0 = static_cast<std::size_t>(drawn_.x0), x1 = static_cast<std::size_t>(drawn_.x1);
+  for (auto y = static_cast<std::size_t>(drawn_.y0); y < static_cast<std::size_t>(drawn_.y1); ++y)
+    std::fill(mask_.begin() + static_cast<std::ptrdiff_t>(y * stride_ + x0),
+              mask_.begin() + static_cast<std::ptrdiff_t>(y * stride_ + x1), 0);
+  drawn_ = Box{};
+}
+
+}  // namespace pltrender
