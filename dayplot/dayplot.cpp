@@ -4,7 +4,11 @@
 #include <bit>
 #include <cmath>
 #include <cstdio>
+#include <exception>
 #include <fstream>
+#include <functional>
+#include <mutex>
+#include <thread>
 
 #include <figure/figure.h>
 #include <zarvo/zarvo.h>
@@ -94,27 +98,58 @@ Amplitude amplitude_scale(const std::vector<seisdata::Trace>& traces, double cli
   return a;
 }
 
-std::vector<Piece> line_pieces(const std::vector<seisdata::Trace>& traces, const Settings& s, const Amplitude& a,
-                               int line) {
-  const int lines = line_count(s.interval);
+namespace {
+
+// The samples [first, end) of one trace in one line, and how they become
+// points: minutes from the line's start, the band's centre plus the
+// clipped excursion.
+struct PieceSamples {
+  const seisdata::Trace* trace;
+  std::size_t first, end;
+  double lead_us;  // the trace's start after the line's, microseconds
+  double centre;
+  const Amplitude* amplitude;
+
+  std::size_t size() const { return end - first; }
+
+  // Points begin..begin+count-1 of the piece.
+  void points(std::size_t begin, std::size_t count, float* x, float* y) const {
+    const seisdata::Trace& t = *trace;
+    for (std::size_t k = 0; k < count; ++k) {
+      const std::size_t i = first + begin + k;
+      const double us = lead_us + static_cast<double>(i) * 1e6 / t.rate;
+      x[k] = static_cast<float>(us / kMicrosPerMinute);
+      const double excursion = std::clamp((t.samples[i] - amplitude->offset) / amplitude->counts_per_line, -0.5, 0.5);
+      y[k] = static_cast<float>(centre + excursion);
+    }
+  }
+};
+
+std::vector<PieceSamples> line_samples(const std::vector<seisdata::Trace>& traces, const Settings& s,
+                                       const Amplitude& a, int line) {
   const std::int64_t from = line_start(s, line);
   const std::int64_t to = std::min(line_start(s, line + 1), s.start_us + kDayMicros);
-  const double centre = line_centre(lines, line);
-  std::vector<Piece> pieces;
+  std::vector<PieceSamples> pieces;
   for (const seisdata::Trace& t : traces) {
     std::size_t first = 0, end = 0;
     sample_range(t, from, to, first, end);
-    if (first >= end) continue;
+    if (first < end)
+      pieces.push_back({&t, first, end, static_cast<double>(t.start_us - from),
+                        line_centre(line_count(s.interval), line), &a});
+  }
+  return pieces;
+}
+
+}  // namespace
+
+std::vector<Piece> line_pieces(const std::vector<seisdata::Trace>& traces, const Settings& s, const Amplitude& a,
+                               int line) {
+  std::vector<Piece> pieces;
+  for (const PieceSamples& samples : line_samples(traces, s, a, line)) {
     Piece p;
-    p.x.resize(end - first);
-    p.y.resize(end - first);
-    const double lead_us = static_cast<double>(t.start_us - from);
-    for (std::size_t i = first; i < end; ++i) {
-      const double us = lead_us + static_cast<double>(i) * 1e6 / t.rate;
-      p.x[i - first] = static_cast<float>(us / kMicrosPerMinute);
-      const double excursion = std::clamp((t.samples[i] - a.offset) / a.counts_per_line, -0.5, 0.5);
-      p.y[i - first] = static_cast<float>(centre + excursion);
-    }
+    p.x.resize(samples.size());
+    p.y.resize(samples.size());
+    samples.points(0, samples.size(), p.x.data(), p.y.data());
     pieces.push_back(std::move(p));
   }
   return pieces;
@@ -151,6 +186,28 @@ bool read_events(const std::string& path, std::vector<Event>& events, std::strin
 
 namespace {
 
+// Runs work(line) for lines 0..lines-1 on `threads` threads, thread k
+// taking lines k, k + threads, ...  An exception on any thread is thrown
+// again here once all have ended.
+void for_each_line(int lines, int threads, const std::function<void(int)>& work) {
+  threads = std::clamp(threads, 1, std::max(lines, 1));
+  std::exception_ptr failure;
+  std::mutex failure_mutex;
+  const auto run = [&](int first) {
+    try {
+      for (int line = first; line < lines; line += threads) work(line);
+    } catch (...) {
+      const std::lock_guard lock(failure_mutex);
+      if (!failure) failure = std::current_exception();
+    }
+  };
+  std::vector<std::thread> others;
+  for (int k = 1; k < threads; ++k) others.emplace_back(run, k);
+  run(0);
+  for (std::thread& t : others) t.join();
+  if (failure) std::rethrow_exception(failure);
+}
+
 // The parameter block of the day's graph, the plot file state aside.
 void frame_block(const Settings& s, float (&para)[kParaSize]) {
   const int lines = line_count(s.interval);
@@ -179,16 +236,21 @@ Curves day_curves(const std::vector<seisdata::Trace>& traces, const Settings& s)
   const Amplitude a = amplitude_scale(traces, s.clip_percent, s.scale);
   Curves curves;
   curves.lines.resize(static_cast<std::size_t>(lines));
-  for (int line = 0; line < lines; ++line) {
-    for (Piece& p : line_pieces(traces, s, a, line)) {
-      if (s.column_dpi > 0) {
-        figure::Curve c = figure::reduce_columns(p.x.size(), p.x.data(), p.y.data(), para, s.column_dpi);
-        p.x = std::move(c.x);
-        p.y = std::move(c.y);
-      }
-      curves.lines[static_cast<std::size_t>(line)].push_back(std::move(p));
+  for_each_line(lines, s.threads, [&](int line) {
+    auto& pieces = curves.lines[static_cast<std::size_t>(line)];
+    if (s.column_dpi <= 0) {
+      pieces = line_pieces(traces, s, a, line);
+      return;
     }
-  }
+    // Reduced as the points are made: a line's points are never held whole.
+    for (const PieceSamples& samples : line_samples(traces, s, a, line)) {
+      const auto make = [&samples](std::size_t begin, std::size_t count, float* x, float* y) {
+        samples.points(begin, count, x, y);
+      };
+      figure::Curve c = figure::reduce_columns(samples.size(), make, para, s.column_dpi);
+      pieces.push_back(Piece{std::move(c.x), std::move(c.y)});
+    }
+  });
   return curves;
 }
 

@@ -1,6 +1,7 @@
 #include <figure/figure.h>
 
 #include <algorithm>
+#include <tuple>
 #include <cstdio>
 #include <cstdlib>
 #include <fcntl.h>
@@ -177,19 +178,36 @@ bool raster_only(const Options& o) {
   return o.plotfile.empty() && pltrender::format_from_path(o.out) == pltrender::Format::png;
 }
 
-Curve reduce_columns(std::size_t n, const float* x, const float* y, const float* para, double dpi) {
+namespace {
+
+constexpr std::size_t kBlock = 4096;  // plot positions worked out a block at a time
+
+// The reduction of an n-point curve read from `source`: block(begin, count)
+// gives pointers to the x and y of points begin..begin+count-1 (valid until
+// the next call), point(i) gives point i alone.
+template <typename Source>
+Curve reduce(std::size_t n, Source& source, const float* para, double dpi) {
   Curve out;
+  std::size_t begin = 0;
+  const float* bx = nullptr;
+  const float* by = nullptr;
+  // A point held back from an earlier block is asked for again.
   const auto keep = [&](const pltrender::ColumnReducer::Out& p) {
-    out.x.push_back(x[p.id]);
-    out.y.push_back(y[p.id]);
+    if (p.id >= begin) {
+      out.x.push_back(bx[p.id - begin]);
+      out.y.push_back(by[p.id - begin]);
+      return;
+    }
+    const auto [x, y] = source.point(p.id);
+    out.x.push_back(x);
+    out.y.push_back(y);
   };
-  // The renderer's pixel columns: plot x from c * 300 / dpi on, for whole c.
   pltrender::ColumnReducer reducer(0, dpi / kPlotUnitsPerInch);
-  constexpr std::size_t kBlock = 4096;  // positions worked out a block at a time
   zarvo::PlotPosition at[kBlock];
-  for (std::size_t begin = 0; begin < n; begin += kBlock) {
+  for (; begin < n; begin += kBlock) {
     const std::size_t count = std::min(kBlock, n - begin);
-    zarvo::plot_positions(count, x + begin, y + begin, para, at);
+    std::tie(bx, by) = source.block(begin, count);
+    zarvo::plot_positions(count, bx, by, para, at);
     for (std::size_t k = 0; k < count; ++k) {
       if (begin + k == 0)
         reducer.start(at[k].x, at[k].y, keep, true, 0);
@@ -197,8 +215,42 @@ Curve reduce_columns(std::size_t n, const float* x, const float* y, const float*
         reducer.line_to(at[k].x, at[k].y, keep, begin + k);
     }
   }
+  begin = n;
   reducer.flush(keep);
   return out;
+}
+
+struct ArraySource {
+  const float* x;
+  const float* y;
+  std::pair<const float*, const float*> block(std::size_t begin, std::size_t) const { return {x + begin, y + begin}; }
+  std::pair<float, float> point(std::size_t i) const { return {x[i], y[i]}; }
+};
+
+struct MadeSource {
+  const PointMaker& make;
+  float x[kBlock], y[kBlock];
+  std::pair<const float*, const float*> block(std::size_t begin, std::size_t count) {
+    make(begin, count, x, y);
+    return {x, y};
+  }
+  std::pair<float, float> point(std::size_t i) const {
+    float px = 0, py = 0;
+    make(i, 1, &px, &py);
+    return {px, py};
+  }
+};
+
+}  // namespace
+
+Curve reduce_columns(std::size_t n, const float* x, const float* y, const float* para, double dpi) {
+  ArraySource source{x, y};
+  return reduce(n, source, para, dpi);
+}
+
+Curve reduce_columns(std::size_t n, const PointMaker& make, const float* para, double dpi) {
+  MadeSource source{make, {}, {}};
+  return reduce(n, source, para, dpi);
 }
 
 bool render(const std::vector<std::uint8_t>& bytes, const Options& o, std::string& error) {

@@ -9,11 +9,12 @@ namespace {
 
 constexpr double kFullInk = 255;
 
-// Index range [first, last] of pixels whose centres (index + 1/2) may lie
-// within `reach` of [low, high], clamped to 0..count-1 (empty: first > last).
+// Index range [first, last] of the pixels whose centres (index + 1/2) lie
+// less than `reach` from [low, high], clamped to 0..count-1 (empty: first >
+// last).
 void pixel_range(double low, double high, double reach, int count, int& first, int& last) {
-  const double lo = std::clamp(std::floor(low - reach), 0.0, static_cast<double>(count));
-  const double hi = std::clamp(std::floor(high + reach), -1.0, static_cast<double>(count) - 1);
+  const double lo = std::clamp(std::floor(low - reach - 0.5) + 1, 0.0, static_cast<double>(count));
+  const double hi = std::clamp(std::ceil(high + reach - 0.5) - 1, -1.0, static_cast<double>(count) - 1);
   first = static_cast<int>(lo);
   last = static_cast<int>(hi);
 }
@@ -32,6 +33,7 @@ void LineRaster::set_line_width(double width) {
 void LineRaster::line(double x0, double y0, double x1, double y1) {
   const double dx = x1 - x0, dy = y1 - y0;
   const double length2 = dx * dx + dy * dy;
+  const double inverse = length2 > 0 ? 1 / length2 : 0;  // a dot: every t is 0
   int first = 0, last = 0;
   pixel_range(std::min(x0, x1), std::max(x0, x1), reach_, width_, first, last);
   for (int i = first; i <= last; ++i) {
@@ -44,11 +46,11 @@ void LineRaster::line(double x0, double y0, double x1, double y1) {
       t1 = std::clamp((xc + reach_ - x0) / dx, 0.0, 1.0);
     }
     const double ya = y0 + t0 * dy, yb = y0 + t1 * dy;
-    column(i, x0, y0, dx, dy, length2, std::min(ya, yb), std::max(ya, yb));
+    column(i, x0, y0, dx, dy, inverse, std::min(ya, yb), std::max(ya, yb));
   }
 }
 
-void LineRaster::column(int i, double ax, double ay, double dx, double dy, double length2, double ylo,
+void LineRaster::column(int i, double ax, double ay, double dx, double dy, double inverse, double ylo,
                         double yhi) {
   int first = 0, last = 0;
   pixel_range(ylo, yhi, reach_, height_, first, last);
@@ -56,7 +58,7 @@ void LineRaster::column(int i, double ax, double ay, double dx, double dy, doubl
   bool inked = false;
   for (int j = first; j <= last; ++j) {
     const double yc = j + 0.5;
-    const double t = length2 > 0 ? std::clamp(((xc - ax) * dx + (yc - ay) * dy) / length2, 0.0, 1.0) : 0.0;
+    const double t = std::clamp(((xc - ax) * dx + (yc - ay) * dy) * inverse, 0.0, 1.0);
     const double ex = xc - (ax + t * dx), ey = yc - (ay + t * dy);
     const double d2 = ex * ex + ey * ey;
     if (d2 >= reach_ * reach_) continue;

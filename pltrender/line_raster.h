@@ -47,7 +47,9 @@ class LineRaster {
   void clear();
 
  private:
-  void column(int i, double ax, double ay, double dx, double dy, double length2, double ylo, double yhi);
+  // Column i of the line from (ax, ay) by (dx, dy), 1 / (dx^2 + dy^2) given,
+  // at the rows within reach of [ylo, yhi].
+  void column(int i, double ax, double ay, double dx, double dy, double inverse, double ylo, double yhi);
 
   int width_, height_, stride_;
   std::vector<unsigned char> mask_;

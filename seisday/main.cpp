@@ -6,6 +6,7 @@
 #include <cstdio>
 #include <cstdlib>
 #include <string>
+#include <thread>
 #include <vector>
 
 #include <dayplot/dayplot.h>
@@ -233,6 +234,7 @@ int main(int argc, char** argv) {
     if (!traces.front().processing.empty()) o.plot.title += "; " + traces.front().processing;
   }
   if (figure::raster_only(o.figure)) o.plot.column_dpi = o.figure.dpi;
+  o.plot.threads = static_cast<int>(std::max(1u, std::thread::hardware_concurrency()));
   o.figure.pen_colours = true;
 
   figure::PlotFile plot;

@@ -178,7 +178,7 @@ TEST(DayplotEvents, FileLinesAndRefusals) {
   EXPECT_FALSE(dayplot::read_events(dir.file("none.txt"), events, error));
 }
 
-// The curves reduced to plot columns apart from the library (day_curves)
+// The curves reduced to pixel columns apart from the library (day_curves)
 // draw the same pixels as the whole curves.
 TEST(DayplotCurves, ReducedApartFromTheLibraryDrawTheSamePixels) {
   zarvo::testing::ScratchDir dir;
@@ -215,6 +215,20 @@ TEST(DayplotCurves, ReducedApartFromTheLibraryDrawTheSamePixels) {
   EXPECT_EQ(points[0], noise.size());
   EXPECT_LT(4 * points[1], points[0]);
   EXPECT_EQ(zarvo::testing::read_file(pictures[0]), zarvo::testing::read_file(pictures[1]));
+
+  // Lines worked out on several threads are the same curves.
+  s.threads = 3;
+  const dayplot::Curves threaded = dayplot::day_curves(traces, s);
+  s.threads = 1;
+  const dayplot::Curves single = dayplot::day_curves(traces, s);
+  ASSERT_EQ(threaded.lines.size(), single.lines.size());
+  for (std::size_t k = 0; k < single.lines.size(); ++k) {
+    ASSERT_EQ(threaded.lines[k].size(), single.lines[k].size()) << k;
+    for (std::size_t i = 0; i < single.lines[k].size(); ++i) {
+      EXPECT_EQ(threaded.lines[k][i].x, single.lines[k][i].x) << k;
+      EXPECT_EQ(threaded.lines[k][i].y, single.lines[k][i].y) << k;
+    }
+  }
 }
 
 }  // namespace

@@ -43,6 +43,7 @@ struct Settings {
   std::vector<Event> events;
   double column_dpi = 0;              // > 0: curves reduced to the pixel columns of PNG
                                       // pages at this dpi (figure::reduce_columns)
+  int threads = 1;                    // day_curves works out this many lines at once
 };
 
 // The amplitude scale of the day: samples are drawn as

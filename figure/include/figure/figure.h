@@ -10,6 +10,7 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <functional>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -113,6 +114,14 @@ struct Curve {
 // every resolution.  The first and the last point, and the points of
 // lowest and highest y, are always kept.
 Curve reduce_columns(std::size_t n, const float* x, const float* y, const float* para, double dpi);
+
+// Makes points begin..begin+count-1 of a curve into x[0..count) and
+// y[0..count); the same point each time it is asked for.
+using PointMaker = std::function<void(std::size_t begin, std::size_t count, float* x, float* y)>;
+
+// reduce_columns of the n-point curve that `make` makes, a block at a time:
+// for long curves worked out as they are reduced, never held whole.
+Curve reduce_columns(std::size_t n, const PointMaker& make, const float* para, double dpi);
 
 // Renders plot file bytes to o.out (numbered files for several PNG or SVG
 // pages, one PDF for all) at o.dpi with the fonts in o.font_dir; more than
