@@ -80,9 +80,18 @@ class ColumnReducer {
     long index = 0;
     std::size_t id = 0;
   };
-  double column(double x) const { return std::floor((x - x0_) * k_); }
+  // Points of a long curve share their x many at a time: the column of the
+  // last x asked for is kept.
+  double column(double x) {
+    if (!(x == cached_x_)) {
+      cached_x_ = x;
+      cached_column_ = std::floor((x - x0_) * k_);
+    }
+    return cached_column_;
+  }
 
   double x0_, k_;
+  double cached_x_ = std::nan(""), cached_column_ = 0;
   bool active_ = false;
   double column_ = 0;
   long n_ = 0;

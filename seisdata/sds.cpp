@@ -241,10 +241,7 @@ bool cut_window(Trace t, std::int64_t start_us, std::int64_t end_us, Trace& out)
   const double first = std::max(0.0, std::ceil(static_cast<double>(start_us - t.start_us) * per_us - kSlack));
   const double end = std::min(n, std::ceil(static_cast<double>(end_us - t.start_us) * per_us - kSlack));
   if (!(first < end)) return false;
-  if (first == 0 && end == n)
-    out = std::move(t);  // the whole trace: no copy
-  else
-    out = slice(t, static_cast<std::size_t>(first), static_cast<std::size_t>(end - first));
+  out = slice(std::move(t), static_cast<std::size_t>(first), static_cast<std::size_t>(end - first));
   return true;
 }
 

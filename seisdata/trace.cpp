@@ -58,6 +58,26 @@ int days_in_year(int year) {
   return std::chrono::year{year}.is_leap() ? 366 : 365;
 }
 
+namespace {
+
+// The time of sample `first` of `trace`, microseconds: no later than the
+// last time a trace may have, as an offset past the int64 range would wrap.
+std::int64_t sample_time(const Trace& trace, std::size_t first) {
+  const double offset = static_cast<double>(first) / trace.rate * 1e6;
+  return offset < kLongestOffsetUs ? std::min<std::int64_t>(trace.start_us + std::llround(offset), kLastTimeUs)
+                                   : kLastTimeUs;
+}
+
+}  // namespace
+
+Trace slice(Trace&& trace, std::size_t first, std::size_t count) {
+  Trace part = std::move(trace);
+  part.start_us = sample_time(part, first);
+  part.samples.resize(first + count);
+  part.samples.erase(part.samples.begin(), part.samples.begin() + static_cast<std::ptrdiff_t>(first));
+  return part;
+}
+
 Trace slice(const Trace& trace, std::size_t first, std::size_t count) {
   Trace part;
   part.network = trace.network;
@@ -71,11 +91,7 @@ Trace slice(const Trace& trace, std::size_t first, std::size_t count) {
   part.note = trace.note;
   part.place = trace.place;
   part.processing = trace.processing;
-  // No later than the last time a trace may have: an offset past the int64
-  // range would wrap.
-  const double offset = static_cast<double>(first) / trace.rate * 1e6;
-  part.start_us = offset < kLongestOffsetUs ? std::min<std::int64_t>(trace.start_us + std::llround(offset), kLastTimeUs)
-                                            : kLastTimeUs;
+  part.start_us = sample_time(trace, first);
   part.samples.assign(trace.samples.begin() + static_cast<std::ptrdiff_t>(first),
                       trace.samples.begin() + static_cast<std::ptrdiff_t>(first + count));
   return part;

@@ -96,6 +96,8 @@ std::string iso_time(std::int64_t us);
 // Part of a trace: samples [first, first + count), with its own start time
 // (no later than kLastTimeUs).
 Trace slice(const Trace& trace, std::size_t first, std::size_t count);
+// The same of a trace given up: its samples cut in place, not copied.
+Trace slice(Trace&& trace, std::size_t first, std::size_t count);
 
 // The samples from `start` to `end` seconds after the trace's start, both
 // included.  False when no sample lies in the window.
