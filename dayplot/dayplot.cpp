@@ -106,21 +106,20 @@ namespace {
 struct PieceSamples {
   const seisdata::Trace* trace;
   std::size_t first, end;
-  double lead_us;  // the trace's start after the line's, microseconds
+  double lead;              // minutes from the line's start to the trace's
+  double minutes_per_sample;
   double centre;
-  const Amplitude* amplitude;
+  double offset;             // the amplitude scale's
+  double lines_per_count;
 
   std::size_t size() const { return end - first; }
 
   // Points begin..begin+count-1 of the piece.
   void points(std::size_t begin, std::size_t count, float* x, float* y) const {
-    const seisdata::Trace& t = *trace;
+    const float* v = trace->samples.data() + first + begin;
     for (std::size_t k = 0; k < count; ++k) {
-      const std::size_t i = first + begin + k;
-      const double us = lead_us + static_cast<double>(i) * 1e6 / t.rate;
-      x[k] = static_cast<float>(us / kMicrosPerMinute);
-      const double excursion = std::clamp((t.samples[i] - amplitude->offset) / amplitude->counts_per_line, -0.5, 0.5);
-      y[k] = static_cast<float>(centre + excursion);
+      x[k] = static_cast<float>(lead + static_cast<double>(first + begin + k) * minutes_per_sample);
+      y[k] = static_cast<float>(centre + std::clamp((v[k] - offset) * lines_per_count, -0.5, 0.5));
     }
   }
 };
@@ -134,8 +133,9 @@ std::vector<PieceSamples> line_samples(const std::vector<seisdata::Trace>& trace
     std::size_t first = 0, end = 0;
     sample_range(t, from, to, first, end);
     if (first < end)
-      pieces.push_back({&t, first, end, static_cast<double>(t.start_us - from),
-                        line_centre(line_count(s.interval), line), &a});
+      pieces.push_back({&t, first, end, static_cast<double>(t.start_us - from) / kMicrosPerMinute,
+                        1 / (t.rate * 60), line_centre(line_count(s.interval), line), a.offset,
+                        1 / a.counts_per_line});
   }
   return pieces;
 }

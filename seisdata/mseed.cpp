@@ -216,8 +216,8 @@ FileKind detect_kind(const std::uint8_t* data, std::size_t size) {
 }
 
 // The records of one file whose header `keep` accepts go into the list.
-bool MseedCollector::add(const std::string& path, const std::uint8_t* data, std::size_t size,
-                         const RecordFilter& keep, std::string& error) {
+bool MseedCollector::add(const std::string& path, std::vector<std::uint8_t> bytes, const RecordFilter& keep,
+                         std::string& error) {
   const LogCapture capture(log_);
   auto fail = [&](std::size_t offset, const std::string& what) {
     error = path + ": miniSEED: " + what + " (record at byte offset " + std::to_string(offset) + ")";
@@ -225,14 +225,13 @@ bool MseedCollector::add(const std::string& path, const std::uint8_t* data, std:
     return false;
   };
 
-  // libmseed reads from a writable buffer; keep the caller's bytes intact.
-  std::vector<char> buffer(data, data + size);
+  const std::size_t size = bytes.size();
   std::unique_ptr<MSRecord, RecordFree> record;
   std::size_t offset = 0;
   while (offset < size) {
     const std::size_t left = size - offset;
     const int available = static_cast<int>(std::min<std::size_t>(left, INT_MAX));
-    char* at = buffer.data() + offset;
+    char* at = reinterpret_cast<char*>(bytes.data()) + offset;
     // The header first, then (when its sample count fits) the samples.
     MSRecord* m = record.release();
     int rc = msr_parse(at, available, &m, 0, 0, 0);
@@ -336,7 +335,8 @@ bool read_mseed(const std::string& path, const std::uint8_t* data, std::size_t s
   // Notes and traces are handed out only when the whole file is good: a
   // refusal is one message.
   MseedCollector collector;
-  return collector.add(path, data, size, {}, error) && collector.finish(path, traces, notes, error);
+  return collector.add(path, std::vector<std::uint8_t>(data, data + size), {}, error) &&
+         collector.finish(path, traces, notes, error);
 }
 
 }  // namespace seisdata

@@ -55,8 +55,9 @@ class MseedCollector {
 
   // Adds the records of a file held in memory that `keep` accepts (all
   // without a filter); false with a message naming `path` and the offset.
-  bool add(const std::string& path, const std::uint8_t* data, std::size_t size, const RecordFilter& keep,
-           std::string& error);
+  // libmseed decodes records in place (it swaps their bytes), so it is given
+  // the file's bytes to keep.
+  bool add(const std::string& path, std::vector<std::uint8_t> bytes, const RecordFilter& keep, std::string& error);
 
   // The contiguous traces, channels in order of identifier, each channel's
   // traces in order of time, with `source` as their source.

@@ -279,7 +279,7 @@ bool read_sds(const SdsWindow& w, std::vector<Trace>& traces, std::vector<std::s
   std::vector<std::string> ids;
   for (const DayFile& f : files) {
     std::vector<std::uint8_t> bytes;
-    if (!read_bytes(f.path, bytes, error) || !collector.add(f.path, bytes.data(), bytes.size(), in_window, error))
+    if (!read_bytes(f.path, bytes, error) || !collector.add(f.path, std::move(bytes), in_window, error))
       return false;
     if (std::find(ids.begin(), ids.end(), f.id) == ids.end()) ids.push_back(f.id);
   }
