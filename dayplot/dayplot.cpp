@@ -53,6 +53,45 @@ std::string clock_text(std::int64_t us) {
   return seisdata::iso_time(us).substr(11, 5);
 }
 
+// Runs work(index, thread) for index 0..count-1 on at most `threads`
+// threads, thread k taking indices k, k + threads, ...  An exception on any
+// thread is thrown again here once all have ended.
+void for_each(std::size_t count, int threads, const std::function<void(std::size_t, int)>& work) {
+  const auto used = static_cast<int>(std::clamp<std::size_t>(static_cast<std::size_t>(std::max(threads, 1)), 1,
+                                                              std::max<std::size_t>(count, 1)));
+  std::exception_ptr failure;
+  std::mutex failure_mutex;
+  const auto run = [&](int thread) {
+    try {
+      for (auto i = static_cast<std::size_t>(thread); i < count; i += static_cast<std::size_t>(used)) work(i, thread);
+    } catch (...) {
+      const std::lock_guard lock(failure_mutex);
+      if (!failure) failure = std::current_exception();
+    }
+  };
+  std::vector<std::thread> others;
+  for (int k = 1; k < used; ++k) others.emplace_back(run, k);
+  run(0);
+  for (std::thread& t : others) t.join();
+  if (failure) std::rethrow_exception(failure);
+}
+
+// The day's samples in blocks of kBlockSamples (a trace's last block
+// shorter): the units in which they are summed and counted.
+constexpr std::size_t kBlockSamples = std::size_t{1} << 16;
+struct Block {
+  const float* begin;
+  const float* end;
+};
+
+std::vector<Block> sample_blocks(const std::vector<seisdata::Trace>& traces) {
+  std::vector<Block> blocks;
+  for (const seisdata::Trace& t : traces)
+    for (std::size_t i = 0; i < t.samples.size(); i += kBlockSamples)
+      blocks.push_back({t.samples.data() + i, t.samples.data() + std::min(t.samples.size(), i + kBlockSamples)});
+  return blocks;
+}
+
 }  // namespace
 
 int line_count(int interval) { return (kMinutesPerDay + interval - 1) / interval; }
@@ -61,13 +100,23 @@ float frame_height(int lines) {
   return std::clamp(kInchesPerLine * static_cast<float>(lines), kMinFrameHeight, kMaxFrameHeight);
 }
 
-Amplitude amplitude_scale(const std::vector<seisdata::Trace>& traces, double clip_percent, double scale) {
+Amplitude amplitude_scale(const std::vector<seisdata::Trace>& traces, double clip_percent, double scale,
+                          int threads) {
   Amplitude a;
+  const std::vector<Block> blocks = sample_blocks(traces);
+  // Each block is summed on its own and the sums added in order: the same
+  // mean on any number of threads.
+  std::vector<double> sums(blocks.size());
+  for_each(blocks.size(), threads, [&](std::size_t k, int) {
+    double sum = 0;
+    for (const float* v = blocks[k].begin; v != blocks[k].end; ++v) sum += *v;
+    sums[k] = sum;
+  });
   double sum = 0;
   std::size_t n = 0;
-  for (const seisdata::Trace& t : traces) {
-    for (float v : t.samples) sum += v;
-    n += t.samples.size();
+  for (std::size_t k = 0; k < blocks.size(); ++k) {
+    sum += sums[k];
+    n += static_cast<std::size_t>(blocks[k].end - blocks[k].begin);
   }
   if (n == 0) return a;
   a.offset = sum / static_cast<double>(n);
@@ -82,16 +131,27 @@ Amplitude amplitude_scale(const std::vector<seisdata::Trace>& traces, double cli
       static_cast<std::size_t>(std::ceil(static_cast<double>(n) * clip_percent / 100)), 1, n);
   const auto size_of = [&](float v) { return std::fabs(v - a.offset); };
   const auto bucket_of = [](double size) { return std::bit_cast<std::uint64_t>(size) >> kBucketShift; };
-  std::vector<std::size_t> count(std::size_t{1} << (63 - kBucketShift));
-  for (const seisdata::Trace& t : traces)
-    for (float v : t.samples) ++count[bucket_of(size_of(v))];
-  std::size_t bucket = 0, below = 0;
-  while (below + count[bucket] < rank) below += count[bucket++];
+  constexpr std::size_t kBuckets = std::size_t{1} << (63 - kBucketShift);
+  std::vector<std::vector<std::size_t>> counts(static_cast<std::size_t>(std::max(threads, 1)),
+                                               std::vector<std::size_t>(kBuckets));
+  for_each(blocks.size(), threads, [&](std::size_t k, int thread) {
+    std::vector<std::size_t>& count = counts[static_cast<std::size_t>(thread)];
+    for (const float* v = blocks[k].begin; v != blocks[k].end; ++v) ++count[bucket_of(size_of(*v))];
+  });
+  std::size_t bucket = 0, below = 0, in_bucket = 0;
+  for (;; below += in_bucket, ++bucket) {
+    in_bucket = 0;
+    for (const auto& count : counts) in_bucket += count[bucket];
+    if (below + in_bucket >= rank) break;
+  }
+  std::vector<std::vector<double>> found(blocks.size());
+  for_each(blocks.size(), threads, [&](std::size_t k, int) {
+    for (const float* v = blocks[k].begin; v != blocks[k].end; ++v)
+      if (bucket_of(size_of(*v)) == bucket) found[k].push_back(size_of(*v));
+  });
   std::vector<double> inside;
-  inside.reserve(count[bucket]);
-  for (const seisdata::Trace& t : traces)
-    for (float v : t.samples)
-      if (bucket_of(size_of(v)) == bucket) inside.push_back(size_of(v));
+  inside.reserve(in_bucket);
+  for (const auto& f : found) inside.insert(inside.end(), f.begin(), f.end());
   const auto at = inside.begin() + static_cast<std::ptrdiff_t>(rank - below - 1);
   std::nth_element(inside.begin(), at, inside.end());
   a.counts_per_line = *at > 0 ? 2 * *at : 1;
@@ -186,28 +246,6 @@ bool read_events(const std::string& path, std::vector<Event>& events, std::strin
 
 namespace {
 
-// Runs work(line) for lines 0..lines-1 on `threads` threads, thread k
-// taking lines k, k + threads, ...  An exception on any thread is thrown
-// again here once all have ended.
-void for_each_line(int lines, int threads, const std::function<void(int)>& work) {
-  threads = std::clamp(threads, 1, std::max(lines, 1));
-  std::exception_ptr failure;
-  std::mutex failure_mutex;
-  const auto run = [&](int first) {
-    try {
-      for (int line = first; line < lines; line += threads) work(line);
-    } catch (...) {
-      const std::lock_guard lock(failure_mutex);
-      if (!failure) failure = std::current_exception();
-    }
-  };
-  std::vector<std::thread> others;
-  for (int k = 1; k < threads; ++k) others.emplace_back(run, k);
-  run(0);
-  for (std::thread& t : others) t.join();
-  if (failure) std::rethrow_exception(failure);
-}
-
 // The parameter block of the day's graph, the plot file state aside.
 void frame_block(const Settings& s, float (&para)[kParaSize]) {
   const int lines = line_count(s.interval);
@@ -233,11 +271,12 @@ Curves day_curves(const std::vector<seisdata::Trace>& traces, const Settings& s)
   float corner_x = 0, corner_y = static_cast<float>(lines);
   zarvo::complete_graph(1, &corner_x, &corner_y, para);
 
-  const Amplitude a = amplitude_scale(traces, s.clip_percent, s.scale);
+  const Amplitude a = amplitude_scale(traces, s.clip_percent, s.scale, s.threads);
   Curves curves;
   curves.lines.resize(static_cast<std::size_t>(lines));
-  for_each_line(lines, s.threads, [&](int line) {
-    auto& pieces = curves.lines[static_cast<std::size_t>(line)];
+  for_each(static_cast<std::size_t>(lines), s.threads, [&](std::size_t index, int) {
+    const int line = static_cast<int>(index);
+    auto& pieces = curves.lines[index];
     if (s.column_dpi <= 0) {
       pieces = line_pieces(traces, s, a, line);
       return;

@@ -2,6 +2,7 @@
 // clipping, gaps, the pens cycling over lines in the plot file, events.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cmath>
 #include <fstream>
 
@@ -50,6 +51,25 @@ TEST(DayplotScale, PercentileOfAmplitudeAtTheBandEdge) {
     EXPECT_EQ(a.offset, c.offset) << c.clip << " " << c.scale;
     EXPECT_EQ(a.counts_per_line, c.counts) << c.clip << " " << c.scale;
   }
+  // Several traces of several blocks: the same scale on any number of
+  // threads, and the percentile the sorted sizes give.
+  std::vector<seisdata::Trace> long_traces;
+  std::uint32_t r = 7;
+  for (std::size_t length : {150000u, 65536u, 70001u}) {
+    std::vector<float> v(length);
+    for (float& x : v) x = static_cast<float>(static_cast<int>((r = r * 1664525u + 1013904223u) >> 20) - 2000);
+    long_traces.push_back(trace(kDay, 100, v));
+  }
+  const dayplot::Amplitude one = dayplot::amplitude_scale(long_traces, 99.5, 0, 1);
+  const dayplot::Amplitude three = dayplot::amplitude_scale(long_traces, 99.5, 0, 3);
+  EXPECT_EQ(one.offset, three.offset);
+  EXPECT_EQ(one.counts_per_line, three.counts_per_line);
+  std::vector<double> sizes;
+  for (const seisdata::Trace& t : long_traces)
+    for (float v : t.samples) sizes.push_back(std::fabs(v - one.offset));
+  std::sort(sizes.begin(), sizes.end());
+  EXPECT_EQ(one.counts_per_line, 2 * sizes[static_cast<std::size_t>(std::ceil(sizes.size() * 0.995)) - 1]);
+
   EXPECT_EQ(dayplot::line_count(15), 96);
   EXPECT_EQ(dayplot::line_count(7), 206);
   EXPECT_EQ(dayplot::line_count(120), 12);

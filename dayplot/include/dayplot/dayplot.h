@@ -60,8 +60,11 @@ int line_count(int interval);
 // scale > 0 that many counts per line spacing, else twice the value p of
 // |value - offset| that clip_percent per cent of the samples do not exceed
 // (the sample of rank ceil(n * clip_percent / 100) in increasing order),
-// so that p reaches the band's edge; 1 when p is 0.
-Amplitude amplitude_scale(const std::vector<seisdata::Trace>& traces, double clip_percent, double scale);
+// so that p reaches the band's edge; 1 when p is 0.  The mean adds up the
+// sums of blocks of 65,536 samples, so it is the same on any number of
+// `threads`.
+Amplitude amplitude_scale(const std::vector<seisdata::Trace>& traces, double clip_percent, double scale,
+                          int threads = 1);
 
 // The frame height in inches for n lines.
 float frame_height(int lines);
