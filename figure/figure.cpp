@@ -203,16 +203,33 @@ Curve reduce(std::size_t n, Source& source, const float* para, double dpi) {
     out.y.push_back(y);
   };
   pltrender::ColumnReducer reducer(0, dpi / kPlotUnitsPerInch);
+  const auto add = [&](const zarvo::PlotPosition& p, std::size_t id) {
+    if (id == 0)
+      reducer.start(p.x, p.y, keep, true, 0);
+    else
+      reducer.line_to(p.x, p.y, keep, id);
+  };
   zarvo::PlotPosition at[kBlock];
   for (; begin < n; begin += kBlock) {
     const std::size_t count = std::min(kBlock, n - begin);
     std::tie(bx, by) = source.block(begin, count);
     zarvo::plot_positions(count, bx, by, para, at);
-    for (std::size_t k = 0; k < count; ++k) {
-      if (begin + k == 0)
-        reducer.start(at[k].x, at[k].y, keep, true, 0);
-      else
-        reducer.line_to(at[k].x, at[k].y, keep, begin + k);
+    // Points at one plot x lie in one column: of a run of them only the
+    // first, the lowest, the highest and the last can be kept, so only
+    // those go to the reducer.
+    for (std::size_t first = 0; first < count;) {
+      std::size_t last = first, low = first, high = first;
+      while (last + 1 < count && at[last + 1].x == at[first].x) {
+        ++last;
+        if (at[last].y < at[low].y) low = last;
+        if (at[last].y > at[high].y) high = last;
+      }
+      add(at[first], begin + first);
+      std::size_t kept[3] = {std::min(low, high), std::max(low, high), last};
+      std::size_t passed = first;
+      for (std::size_t k : kept)
+        if (k > passed) add(at[k], begin + (passed = k));
+      first = last + 1;
     }
   }
   begin = n;

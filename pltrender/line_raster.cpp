@@ -63,7 +63,7 @@ void LineRaster::column(int i, double ax, double ay, double dx, double dy, doubl
     const double d2 = ex * ex + ey * ey;
     if (d2 >= reach_ * reach_) continue;
     const double coverage = std::clamp(std::min(line_width_, reach_ - std::sqrt(d2)), 0.0, 1.0);
-    const auto ink = static_cast<unsigned char>(std::lround(coverage * kFullInk));
+    const auto ink = static_cast<unsigned char>(coverage * kFullInk + 0.5);  // rounded: coverage is 0..1
     unsigned char& pixel = mask_[static_cast<std::size_t>(j) * stride_ + i];
     if (ink > pixel) pixel = ink;
     if (!inked) drawn_.add(i, j);
