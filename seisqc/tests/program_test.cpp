@@ -127,7 +127,10 @@ TEST(Seisqc, ShardsByGnuParallelAndSlurmCoverEveryChannelOnce) {
 TEST(Seisqc, KilledRunsLeaveNoPartialFileAndResume) {
   zarvo::testing::ScratchDir dir;
   std::vector<std::string> channels;
-  for (int i = 0; i < 4; ++i) channels.push_back("XX.S" + std::to_string(i) + ".00.HHZ 2024-02-29 86400 2");
+  // The first channel quick, the others long enough for the signal to land
+  // while they are drawn.
+  for (int i = 0; i < 4; ++i)
+    channels.push_back("XX.S" + std::to_string(i) + ".00.HHZ 2024-02-29 86400 " + (i == 0 ? "2" : "50"));
   const std::string input = archive(dir, channels);
   for (const char* signal : {"TERM", "KILL"}) {
     const std::string out = std::string("qc-") + signal;
