@@ -7,6 +7,7 @@
 #include <cstdint>
 #include <cstdio>
 #include <cstdlib>
+#include <filesystem>
 #include <fstream>
 #include <string>
 #include <unistd.h>
@@ -411,9 +412,25 @@ bool draw(const Options& o, const Survey& s, float global_peak, const std::vecto
 
 }  // namespace
 
+// The section reads its files more than once (a survey, the drawing):
+// a pipe or a device would give its data to the first pass only.
+bool regular_files(const std::vector<std::string>& files) {
+  for (const std::string& file : files) {
+    std::error_code ec;
+    const auto status = std::filesystem::status(file, ec);
+    if (std::filesystem::exists(status) && !std::filesystem::is_regular_file(status)) {
+      std::fprintf(stderr, "%s: %s: not a regular file (each file is read more than once, to keep memory "
+                   "bounded: save it to a file first)\n", kProgram, file.c_str());
+      return false;
+    }
+  }
+  return true;
+}
+
 int main(int argc, char** argv) {
   Options o;
   if (const int status = parse_args(argc, argv, o); status != 0) return status < 0 ? EXIT_SUCCESS : status;
+  if (!regular_files(o.files)) return EXIT_FAILURE;
 
   std::vector<section::Station> stations;
   std::string error;

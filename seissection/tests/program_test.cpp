@@ -5,7 +5,10 @@
 
 #include <algorithm>
 #include <cmath>
+#include <filesystem>
 #include <map>
+
+#include <sys/stat.h>
 
 #include "plotfile.h"
 #include "support.h"
@@ -219,6 +222,15 @@ TEST(Seissection, RefusalsWriteNothing) {
     EXPECT_EQ(list_dir(dir.path()), (std::vector<std::string>{"a.sac", "late.sac", "nowhere.sac", "other.sac"}))
         << c.args;
   }
+  // A pipe would give its data to the first of the section's passes only.
+  ASSERT_EQ(mkfifo(dir.file("pipe").c_str(), 0600), 0);
+  const auto piped = run(dir.path(), "timeout 20 " + kSeissection + " a.sac pipe -o p.png");
+  EXPECT_EQ(piped.status, 1);
+  EXPECT_EQ(piped.err, "seissection: pipe: not a regular file (each file is read more than once, to keep memory "
+                       "bounded: save it to a file first)\n");
+  EXPECT_FALSE(std::filesystem::exists(dir.file("p.png")));
+  std::filesystem::remove(dir.file("pipe"));
+
   // A trace beside the window is left out with a note; the others drawn.
   const auto o = run(dir.path(), kSeissection + " a.sac late.sac --window 0,20 -o p.png");
   EXPECT_EQ(o.status, 0);
