@@ -1,5 +1,5 @@
 // seisday run as a user runs it: a day from an archive, the PNG drawn from
-// curves reduced to plot columns against the one drawn from every sample,
+// curves reduced to pixel columns against the one drawn from every sample,
 // and refusals.
 #include <gtest/gtest.h>
 
