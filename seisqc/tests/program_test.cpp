@@ -71,7 +71,8 @@ std::string data_line(const std::string& file) {
 
 TEST(Seisqc, MetricsOfEveryChannelAndTheChannelList) {
   zarvo::testing::ScratchDir dir;
-  const auto o = run(dir.path(), kSeisqc + archive(dir) + "--select 'XX.*.*.*' -o qc --jobs 2");
+  const std::string input = archive(dir);
+  const auto o = run(dir.path(), kSeisqc + input + "--select 'XX.*.*.*' -o qc --jobs 2");
   ASSERT_EQ(o.status, 0) << o.err;
   EXPECT_EQ(o.err, "");
   EXPECT_EQ(ids_with(o.out, "ok"), kSelected);
@@ -93,6 +94,17 @@ TEST(Seisqc, MetricsOfEveryChannelAndTheChannelList) {
   EXPECT_EQ(read_text(dir.file("qc/channels.2024-02-29.tsv")),
             "root\t" + dir.path() + "/sds\nday\t2024-02-29\nchannel\tXX.AAA.00.BHZ\nchannel\tXX.BBB.00.BHZ\n"
             "channel\tXX.CCC.10.LHZ\nchannel\tXX.DDD.00.BHZ\n");
+  // On one thread each channel reuses the memory of the one before: the same bytes.
+  const auto one = run(dir.path(), kSeisqc + input + "--select 'XX.*.*.*' -o qc1 --jobs 1");
+  ASSERT_EQ(one.status, 0) << one.err;
+  for (const char* sub : {"/metrics/", "/plots/"}) {
+    const std::vector<std::string> names = list_dir(dir.file(std::string("qc").append(sub)));
+    ASSERT_EQ(list_dir(dir.file(std::string("qc1").append(sub))), names);
+    for (const std::string& name : names)
+      EXPECT_TRUE(read_text(dir.file(std::string("qc1").append(sub).append(name))) ==
+                  read_text(dir.file(std::string("qc").append(sub).append(name))))
+          << name;
+  }
 }
 
 TEST(Seisqc, ShardsByGnuParallelAndSlurmCoverEveryChannelOnce) {
