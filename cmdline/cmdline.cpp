@@ -1,6 +1,8 @@
 #include "cmdline.h"
 
 #include <algorithm>
+#include <climits>
+#include <malloc.h>
 #include <charconv>
 #include <cmath>
 #include <cstdio>
@@ -59,6 +61,20 @@ int run_main(const char* program, int (*body)(int, char**), int argc, char** arg
     std::fprintf(stderr, "%s: out of memory\n", program);
     return 1;
   }
+}
+
+namespace {
+
+// More than a day of 100 Hz samples as floats (34.56 MB): a buffer grown
+// record by record is extended in place, not the heap at every record.
+constexpr int kHeapGrowthBytes = 64 << 20;
+
+}  // namespace
+
+void reuse_large_blocks() {
+  mallopt(M_MMAP_MAX, 0);
+  mallopt(M_TRIM_THRESHOLD, INT_MAX);
+  mallopt(M_TOP_PAD, kHeapGrowthBytes);
 }
 
 }  // namespace cmdline

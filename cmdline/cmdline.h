@@ -42,6 +42,16 @@ std::optional<double> finite_double(std::string_view text);
 // instead of an abort.
 int run_main(const char* program, int (*body)(int, char**), int argc, char** argv);
 
+// For programs that read long traces: large blocks are kept in malloc's
+// heaps, grown 64 MiB at a time, and not given back until the program ends.
+// A day of samples is a block of tens of megabytes (and libmseed grows its
+// sample buffer by realloc record by record); as mappings of their own,
+// glibc's default for large blocks, each is mapped, faulted in and unmapped
+// again, and the growing buffer is remapped at every record.  With several
+// threads those changes to the one memory map wait for each other and
+// flush the other processors' TLBs.  In the heaps, freed blocks are reused.
+void reuse_large_blocks();
+
 }  // namespace cmdline
 
 #endif

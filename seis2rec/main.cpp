@@ -168,6 +168,7 @@ bool name_records(const Options& o, const std::vector<seisdata::Trace>& records,
 }
 
 int run(int argc, char** argv) {
+  cmdline::reuse_large_blocks();
   Options o;
   if (const int status = parse_args(argc, argv, o); status != 0) return status < 0 ? EXIT_SUCCESS : status;
 

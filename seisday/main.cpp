@@ -217,6 +217,7 @@ std::string default_title(const std::string& id, std::int64_t start_us) {
 }  // namespace
 
 int main(int argc, char** argv) {
+  cmdline::reuse_large_blocks();
   Options o;
   if (const int status = parse_args(argc, argv, o); status != 0) return status < 0 ? EXIT_SUCCESS : status;
   if (o.input.start_given) o.plot.start_us = o.input.start_us;

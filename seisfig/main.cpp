@@ -213,6 +213,7 @@ bool read_pages(const Options& o, std::vector<Page>& pages) {
 }
 
 int run(int argc, char** argv) {
+  cmdline::reuse_large_blocks();
   Options o;
   if (const int status = parse_args(argc, argv, o); status != 0) return status < 0 ? EXIT_SUCCESS : status;
 

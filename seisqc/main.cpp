@@ -2,10 +2,8 @@
 // channel-day of an SDS archive (a shard of the channels at a time, on
 // several threads), and a static HTML page merging what the shards wrote.
 #include <charconv>
-#include <climits>
 #include <cstdio>
 #include <cstdlib>
-#include <malloc.h>
 #include <string>
 #include <vector>
 
@@ -19,25 +17,6 @@ namespace {
 
 constexpr int kUsageError = 2;
 constexpr const char* kProgram = "seisqc";
-
-// Steps in which malloc grows its heaps: more than a day of 100 Hz samples as
-// floats (34.56 MB), so that a buffer grown record by record is extended in
-// place rather than the heap growing at every record.
-constexpr int kHeapGrowthBytes = 64 << 20;
-
-// A channel-day allocates blocks of tens of megabytes (the day's samples,
-// libmseed's sample buffer grown by realloc record by record, the curve's
-// points).  As mappings of their own, glibc's default for large blocks, each
-// channel maps, faults in and unmaps them again and the growing buffer is
-// remapped at every record; with several threads these changes to the one
-// memory map wait for each other and flush the other processors' TLBs.  Kept
-// in the heaps and not given back, the blocks of one channel are reused by
-// the next.
-void reuse_large_blocks() {
-  mallopt(M_MMAP_MAX, 0);
-  mallopt(M_TRIM_THRESHOLD, INT_MAX);
-  mallopt(M_TOP_PAD, kHeapGrowthBytes);
-}
 
 void usage(std::FILE* out) {
   std::fprintf(out,
@@ -153,6 +132,6 @@ int main(int argc, char** argv) {
   if (const int status = parse_args(argc, argv, o); status != 0) return status < 0 ? 0 : status;
   if (!o.merge_dir.empty()) return qc::merge(o.merge_dir, SEISQC_VERSION, kProgram);
   qc::remove_temporaries_on_signal();
-  reuse_large_blocks();
+  cmdline::reuse_large_blocks();
   return qc::run_day(o.run, kProgram);
 }

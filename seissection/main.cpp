@@ -428,6 +428,7 @@ bool regular_files(const std::vector<std::string>& files) {
 }
 
 int main(int argc, char** argv) {
+  cmdline::reuse_large_blocks();
   Options o;
   if (const int status = parse_args(argc, argv, o); status != 0) return status < 0 ? EXIT_SUCCESS : status;
   if (!regular_files(o.files)) return EXIT_FAILURE;
