@@ -17,10 +17,12 @@ namespace pltrender {
 
 namespace {
 
-// zlib level 1 with the "up" filter: line art is mostly rows equal to the
-// one above, which the filter turns into runs of zeros.
+// zlib level 1, rows unfiltered: deflate finds line art's blank runs as
+// they are, and the "up" filter, which turns rows equal to the one above
+// into zeros, made dense pictures (a day plot, a record section) a third
+// larger and half as fast again to compress.
 constexpr int kCompressionLevel = 1;
-constexpr int kRowFilter = PNG_FILTER_UP;
+constexpr int kRowFilter = PNG_FILTER_NONE;
 
 uint32_t pixel(const unsigned char* row, int x) {
   uint32_t p;
