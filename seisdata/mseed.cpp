@@ -142,7 +142,6 @@ bool is_power_of_two_length(std::size_t n) {
 // non-finite values and values beyond the float range are refused.
 bool segment_samples(const MSTraceSeg& seg, std::vector<float>& out, std::string& note, std::string& why) {
   const std::size_t n = static_cast<std::size_t>(seg.numsamples);
-  out.resize(n);
   std::size_t rounded = 0;
   double largest_change = 0;
   auto refuse = [&](std::size_t i, const char* what) {
@@ -152,8 +151,8 @@ bool segment_samples(const MSTraceSeg& seg, std::vector<float>& out, std::string
   switch (seg.sampletype) {
     case 'i': {
       const auto* v = static_cast<const std::int32_t*>(seg.datasamples);
+      out.assign(v, v + n);  // each rounded to the nearest float
       for (std::size_t i = 0; i < n; ++i) {
-        out[i] = static_cast<float>(v[i]);
         const double change = std::fabs(static_cast<double>(out[i]) - static_cast<double>(v[i]));
         if (change != 0) {
           ++rounded;
@@ -164,14 +163,14 @@ bool segment_samples(const MSTraceSeg& seg, std::vector<float>& out, std::string
     }
     case 'f': {
       const auto* v = static_cast<const float*>(seg.datasamples);
-      for (std::size_t i = 0; i < n; ++i) {
+      for (std::size_t i = 0; i < n; ++i)
         if (!std::isfinite(v[i])) return refuse(i, std::isnan(v[i]) ? "NaN" : "infinite");
-        out[i] = v[i];
-      }
+      out.assign(v, v + n);
       break;
     }
     case 'd': {
       const auto* v = static_cast<const double*>(seg.datasamples);
+      out.resize(n);
       for (std::size_t i = 0; i < n; ++i) {
         if (!std::isfinite(v[i])) return refuse(i, std::isnan(v[i]) ? "NaN" : "infinite");
         out[i] = static_cast<float>(v[i]);
