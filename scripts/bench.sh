@@ -228,5 +228,5 @@ awk -v a="$qc1" -v b="$qc2" 'BEGIN {
   printf "  --jobs 1: %.1f s, %.1f channel-days per minute\n", a, r1
   printf "  --jobs 2: %.1f s, %.1f channel-days per minute (%.2f times --jobs 1)\n", b, r2, r2 / r1
   printf "  1,000 channel-days over a 100-task Slurm array (10 per task, 2 cores each as here):\n"
-  printf "    %.0f s per task; about %.0f s for the array when its 100 tasks run at once\n", 10 / r2 * 60, 10 / r2 * 60
+  printf "    %.1f s per task; about %.1f s for the array when its 100 tasks run at once\n", 10 / r2 * 60, 10 / r2 * 60
 }'
