@@ -191,7 +191,8 @@ Curve reduce(std::size_t n, Source& source, const float* para, double dpi) {
   std::size_t begin = 0;
   const float* bx = nullptr;
   const float* by = nullptr;
-  // A point held back from an earlier block is asked for again.
+  // A point held back from an earlier block (or, at the end, from the last
+  // one) is asked for again.
   const auto keep = [&](const pltrender::ColumnReducer::Out& p) {
     if (p.id >= begin) {
       out.x.push_back(bx[p.id - begin]);
@@ -232,7 +233,6 @@ Curve reduce(std::size_t n, Source& source, const float* para, double dpi) {
       first = last + 1;
     }
   }
-  begin = n;
   reducer.flush(keep);
   return out;
 }
