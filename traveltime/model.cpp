@@ -124,6 +124,10 @@ bool check_model(Model& m, std::string& error) {
         return false;
     }
     m.cmb_depth_km = m.depth_km[*cmb];
+    if (!(m.cmb_depth_km > m.depth_km.front())) {
+        error = m.name + ": a model without a mantle (the S velocity drops to zero at the surface)";
+        return false;
+    }
     m.icb_depth_km.reset();
     for (std::size_t i = *cmb + 1; i + 1 < n; ++i) {
         if (is_discontinuity(m, i) && m.vs_km_s[i] == 0.0 && m.vs_km_s[i + 1] > 0.0) {

@@ -117,6 +117,7 @@ TEST_F(Modtt, PremAndLayergenOutputs) {
 TEST_F(Modtt, Refusals) {
     zarvo::testing::write_file(dir_.file("h.nd"), kHomogeneous);
     zarvo::testing::write_file(dir_.file("coreless.nd"), "0 10 5\n6371 10 5\n");
+    zarvo::testing::write_file(dir_.file("mantleless.nd"), "0 10 5 3\n0 9 0 1\n6371 11 3 13\n");
     zarvo::testing::write_file(dir_.file("bad.nd"), "0 5.8 3.2\n10 five 3.2\n");
     const struct {
         const char* args;
@@ -128,6 +129,8 @@ TEST_F(Modtt, Refusals) {
         {"bad.nd --phases P --distances 10", 1, "modtt: bad.nd: line 2: not \"depth vp vs [rho qp qs]\": \"10 five 3.2\""},
         {"coreless.nd --phases P --distances 10", 1,
          "modtt: coreless.nd: a model without a core (no discontinuity where the S velocity drops to zero)"},
+        {"mantleless.nd --phases P --distances 10", 1,
+         "modtt: mantleless.nd: a model without a mantle (the S velocity drops to zero at the surface)"},
         {"h.nd --phases P --distances 1:2", 2, "modtt: bad --distances '1:2' (A:B:STEP or a comma list of degrees)"},
         {"h.nd --phases P --distances 2:1:1", 2,
          "modtt: bad --distances range '2:1:1' (A:B:STEP with A <= B and STEP > 0)"},
