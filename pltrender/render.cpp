@@ -508,10 +508,9 @@ bool render_pages(const Source& source, std::vector<Page> pages, const std::stri
       if (pdf) cairo_surface_destroy(pdf);
       return false;
     }
-    cairo_t* cr = cairo_create(surface);
-    prepare(cr, f, k, format == Format::png ? raster_left(f, k) : f.x0 * k,
-            format == Format::png && !options.pen_colours);
     const bool raster = format == Format::png;
+    cairo_t* cr = cairo_create(surface);
+    prepare(cr, f, k, raster ? raster_left(f, k) : f.x0 * k, raster && !options.pen_colours);
     ColumnReducer reducer(0, k);  // pixel columns, by their plot x alone
     std::optional<LineRaster> lines;
     if (raster) {
