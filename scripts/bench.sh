@@ -48,6 +48,9 @@ bench() {
   fi
 }
 
+# Width and height of a PNG file, from its header.
+png_size() { od -An -tu1 -j16 -N8 "$1" | awk '{ print $1 * 16777216 + $2 * 65536 + $3 * 256 + $4, $5 * 16777216 + $6 * 65536 + $7 * 256 + $8 }'; }
+
 # tracel end to end on the largest record the format holds: process start,
 # prompt, reading 99,999 samples, the whole graph written to pltfil.
 "$build/tools/genrecord" 99999 "$work/big.rec"
@@ -87,8 +90,7 @@ sac2mseed -e 11 -s 1 -o "$work/fig.mseed" "$work/fig.sac" >/dev/null 2>&1
 awk 'NR == 4 { dt = substr($0, 21, 15) + 0 } NR > 4 { for (i = 1; i <= NF; i++) print (n++) * dt, $i }' \
   "$work/fig.rec" >"$work/fig.txt"
 "$build/seisfig/seisfig" "$work/fig.mseed" -o "$work/fig.png"
-read -r width height < <(od -An -tu1 -j16 -N8 "$work/fig.png" |
-  awk '{ print $1 * 16777216 + $2 * 65536 + $3 * 256 + $4, $5 * 16777216 + $6 * 65536 + $7 * 256 + $8 }')
+read -r width height < <(png_size "$work/fig.png")
 seisfig_cmd="'$build/seisfig/seisfig' fig.mseed -o fig.png"
 gnuplot_cmd="gnuplot -e \"set terminal pngcairo size $width,$height; set output 'gnu.png'; plot 'fig.txt' with lines\""
 echo "  both draw $width x $height pixels"
@@ -146,8 +148,7 @@ mkdir -p "$work/section"
 "$build/tools/gensection" --model "$(dirname "$0")/../layergen/prem32.mod" --phases P,PcP,S,ScS \
   200 36000 30,100 "$work/section"
 "$build/seissection/seissection" "$work"/section/*.sac -o "$work/section.png"
-read -r width height < <(od -An -tu1 -j16 -N8 "$work/section.png" |
-  awk '{ print $1 * 16777216 + $2 * 65536 + $3 * 256 + $4, $5 * 16777216 + $6 * 65536 + $7 * 256 + $8 }')
+read -r width height < <(png_size "$work/section.png")
 echo "  both draw $width x $height pixels"
 section_cmd=("$build/seissection/seissection" "$work"/section/*.sac -o "$work/section.png")
 mpl_cmd=(/usr/bin/python3 "$(dirname "$0")/../seissection/bench/matplotlib_section.py" "$width" "$height"
@@ -187,7 +188,6 @@ side_by_side() {  # label rounds cmd_a cmd_b
     END { printf "  %s: ours %.0f ms, matplotlib %.0f ms (medians of %d rounds): median ratio %.1f\n",
           label, median(a, NR) / 1000, median(b, NR) / 1000, NR, median(r, NR) }'
 }
-png_size() { od -An -tu1 -j16 -N8 "$1" | awk '{ print $1 * 16777216 + $2 * 65536 + $3 * 256 + $4, $5 * 16777216 + $6 * 65536 + $7 * 256 + $8 }'; }
 
 echo "== seisday vs matplotlib: a 100 Hz day (8.64 million samples) from an SDS archive to PNG (target: >= 15 times faster)"
 "$build/tools/gensds" "$work/sds" XX.BENCH..HHZ 2024-12-31T23:50:00 87000 100
