@@ -4,13 +4,10 @@
 #include <bit>
 #include <cmath>
 #include <cstdio>
-#include <exception>
 #include <fstream>
-#include <functional>
-#include <mutex>
-#include <thread>
 
 #include <figure/figure.h>
+#include <parallel/parallel.h>
 #include <zarvo/zarvo.h>
 #include <zarvo/zarvo.hpp>
 
@@ -30,8 +27,8 @@ constexpr float kTitleSize = 8;          // titles and minute numbers
 constexpr float kLabelSize = 3;          // line times and event labels
 constexpr float kLabelHeight = 10 * kLabelSize;  // font 0 is 10 glyph units high
 constexpr float kLabelGap = 15;          // plot units between a time label and the frame
-constexpr double kSlack = 1e-4;
-constexpr int kBucketShift = 47;         // sizes counted by their 16 high bits (sign bit 0)          // of a sampling interval, for times rounded to microseconds
+constexpr double kSlack = 1e-4;         // of a sampling interval, for times rounded to microseconds
+constexpr int kBucketShift = 47;         // sizes counted by their 16 high bits (sign bit 0)
 
 // Samples [first, end) of `t` at times in [from, to).
 void sample_range(const seisdata::Trace& t, std::int64_t from, std::int64_t to, std::size_t& first,
@@ -51,29 +48,6 @@ float line_centre(int lines, int line) { return static_cast<float>(lines - line)
 // HH:MM of a time.
 std::string clock_text(std::int64_t us) {
   return seisdata::iso_time(us).substr(11, 5);
-}
-
-// Runs work(index, thread) for index 0..count-1 on at most `threads`
-// threads, thread k taking indices k, k + threads, ...  An exception on any
-// thread is thrown again here once all have ended.
-void for_each(std::size_t count, int threads, const std::function<void(std::size_t, int)>& work) {
-  const auto used = static_cast<int>(std::clamp<std::size_t>(static_cast<std::size_t>(std::max(threads, 1)), 1,
-                                                              std::max<std::size_t>(count, 1)));
-  std::exception_ptr failure;
-  std::mutex failure_mutex;
-  const auto run = [&](int thread) {
-    try {
-      for (auto i = static_cast<std::size_t>(thread); i < count; i += static_cast<std::size_t>(used)) work(i, thread);
-    } catch (...) {
-      const std::lock_guard lock(failure_mutex);
-      if (!failure) failure = std::current_exception();
-    }
-  };
-  std::vector<std::thread> others;
-  for (int k = 1; k < used; ++k) others.emplace_back(run, k);
-  run(0);
-  for (std::thread& t : others) t.join();
-  if (failure) std::rethrow_exception(failure);
 }
 
 // The day's samples in blocks of kBlockSamples (a trace's last block
@@ -107,7 +81,7 @@ Amplitude amplitude_scale(const std::vector<seisdata::Trace>& traces, double cli
   // Each block is summed on its own and the sums added in order: the same
   // mean on any number of threads.
   std::vector<double> sums(blocks.size());
-  for_each(blocks.size(), threads, [&](std::size_t k, int) {
+  parallel::for_each(blocks.size(), threads, [&](std::size_t k, int) {
     double sum = 0;
     for (const float* v = blocks[k].begin; v != blocks[k].end; ++v) sum += *v;
     sums[k] = sum;
@@ -134,7 +108,7 @@ Amplitude amplitude_scale(const std::vector<seisdata::Trace>& traces, double cli
   constexpr std::size_t kBuckets = std::size_t{1} << (63 - kBucketShift);
   std::vector<std::vector<std::size_t>> counts(static_cast<std::size_t>(std::max(threads, 1)),
                                                std::vector<std::size_t>(kBuckets));
-  for_each(blocks.size(), threads, [&](std::size_t k, int thread) {
+  parallel::for_each(blocks.size(), threads, [&](std::size_t k, int thread) {
     std::vector<std::size_t>& count = counts[static_cast<std::size_t>(thread)];
     for (const float* v = blocks[k].begin; v != blocks[k].end; ++v) ++count[bucket_of(size_of(*v))];
   });
@@ -145,7 +119,7 @@ Amplitude amplitude_scale(const std::vector<seisdata::Trace>& traces, double cli
     if (below + in_bucket >= rank) break;
   }
   std::vector<std::vector<double>> found(blocks.size());
-  for_each(blocks.size(), threads, [&](std::size_t k, int) {
+  parallel::for_each(blocks.size(), threads, [&](std::size_t k, int) {
     for (const float* v = blocks[k].begin; v != blocks[k].end; ++v)
       if (bucket_of(size_of(*v)) == bucket) found[k].push_back(size_of(*v));
   });
@@ -274,7 +248,7 @@ Curves day_curves(const std::vector<seisdata::Trace>& traces, const Settings& s)
   const Amplitude a = amplitude_scale(traces, s.clip_percent, s.scale, s.threads);
   Curves curves;
   curves.lines.resize(static_cast<std::size_t>(lines));
-  for_each(static_cast<std::size_t>(lines), s.threads, [&](std::size_t index, int) {
+  parallel::for_each(static_cast<std::size_t>(lines), s.threads, [&](std::size_t index, int) {
     const int line = static_cast<int>(index);
     auto& pieces = curves.lines[index];
     if (s.column_dpi <= 0) {
