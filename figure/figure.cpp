@@ -277,6 +277,7 @@ bool render(const std::vector<std::uint8_t>& bytes, const Options& o, std::strin
   options.size_advice = "use a lower --dpi";
   options.inputs = o.inputs;
   options.pen_colours = o.pen_colours;
+  options.threads = o.threads;
   const pltrender::PlotScan scan = pltrender::scan(bytes.data(), bytes.size(), kMaxPages);
   if (scan.ok && scan.too_many_pages()) {
     error = "more than " + std::to_string(kMaxPages) + " pages; one figure holds at most " +
@@ -291,6 +292,7 @@ bool render_page(const Page& page, const Options& o, std::string& error) {
   pltrender::RenderOptions options;
   options.dpi = o.dpi;
   options.pen_colours = o.pen_colours;
+  options.threads = o.threads;
   options.start_thickness = page.start_thickness;
   options.inputs = o.inputs;
   pltrender::FontSet fonts(o.font_dir);

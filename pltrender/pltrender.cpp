@@ -7,6 +7,8 @@
 #include <string>
 #include <vector>
 
+#include <parallel/parallel.h>
+
 #include "cmdline.h"
 #include "plotfile.h"
 #include "render.h"
@@ -159,6 +161,7 @@ int main(int argc, char** argv) {
   if (landscape && options.page_width < options.page_height) std::swap(options.page_width, options.page_height);
   if (!have_font_dir) font_dir = pltrender::default_font_dir();
   options.inputs = {files[0]};
+  options.threads = parallel::hardware_threads();
 
   try {
     return render(files[0], files[1], options, font_dir);

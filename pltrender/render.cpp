@@ -251,6 +251,7 @@ class Painter {
 
   // Paints the run's coverage in the pen's ink and clears it.
   void paint_lines() {
+    lines_->finish();
     const Box& b = lines_->drawn();
     if (b.empty) return;
     cairo_surface_t* mask = cairo_image_surface_create_for_data(lines_->data(), CAIRO_FORMAT_A8, lines_->width(),
@@ -515,7 +516,7 @@ bool render_pages(const Source& source, std::vector<Page> pages, const std::stri
     std::optional<LineRaster> lines;
     if (raster) {
       const int w = cairo_image_surface_get_width(surface), h = cairo_image_surface_get_height(surface);
-      lines.emplace(w, h, cairo_format_stride_for_width(CAIRO_FORMAT_A8, w));
+      lines.emplace(w, h, cairo_format_stride_for_width(CAIRO_FORMAT_A8, w), options.threads);
     }
     Painter painter(cr, fonts, lines ? &*lines : nullptr, raster && options.reduce_columns ? &reducer : nullptr,
                     options.pen_colours);
@@ -527,7 +528,7 @@ bool render_pages(const Source& source, std::vector<Page> pages, const std::stri
     cairo_destroy(cr);
     std::string png_error;
     bool png_ok = true;
-    if (status == CAIRO_STATUS_SUCCESS && format == Format::png) png_ok = write_png(surface, name, png_error);
+    if (status == CAIRO_STATUS_SUCCESS && format == Format::png) png_ok = write_png(surface, name, png_error, options.threads);
     if (format == Format::svg) {
       cairo_surface_finish(surface);
       if (status == CAIRO_STATUS_SUCCESS) status = cairo_surface_status(surface);

@@ -69,6 +69,7 @@ struct RenderOptions {
   std::string size_advice = "use a lower --dpi or --page";
   std::vector<std::string> inputs;  // files no output may replace
   bool pen_colours = false;    // thickness chooses colour and width (above)
+  int threads = 1;             // PNG pages drawn and compressed on this many threads
 };
 
 struct Rgb {

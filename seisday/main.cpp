@@ -6,11 +6,11 @@
 #include <cstdio>
 #include <cstdlib>
 #include <string>
-#include <thread>
 #include <vector>
 
 #include <dayplot/dayplot.h>
 #include <figure/figure.h>
+#include <parallel/parallel.h>
 
 #include "cmdline.h"
 #include "sds.h"
@@ -220,6 +220,7 @@ int main(int argc, char** argv) {
   cmdline::reuse_large_blocks();
   Options o;
   if (const int status = parse_args(argc, argv, o); status != 0) return status < 0 ? EXIT_SUCCESS : status;
+  o.input.threads = o.plot.threads = o.figure.threads = parallel::hardware_threads();
   if (o.input.start_given) o.plot.start_us = o.input.start_us;
   else if (o.day_given) o.plot.start_us = o.day_us;
 
@@ -235,7 +236,6 @@ int main(int argc, char** argv) {
     if (!traces.front().processing.empty()) o.plot.title += "; " + traces.front().processing;
   }
   if (figure::raster_only(o.figure)) o.plot.column_dpi = o.figure.dpi;
-  o.plot.threads = static_cast<int>(std::max(1u, std::thread::hardware_concurrency()));
   o.figure.pen_colours = true;
 
   figure::PlotFile plot;

@@ -14,6 +14,7 @@
 #include <vector>
 
 #include <figure/figure.h>
+#include <parallel/parallel.h>
 #include <section/section.h>
 
 #include "cmdline.h"
@@ -432,6 +433,7 @@ int main(int argc, char** argv) {
   Options o;
   if (const int status = parse_args(argc, argv, o); status != 0) return status < 0 ? EXIT_SUCCESS : status;
   if (!regular_files(o.files)) return EXIT_FAILURE;
+  o.figure.threads = parallel::hardware_threads();
 
   std::vector<section::Station> stations;
   std::string error;

@@ -43,6 +43,7 @@ TEST(LineRaster, AxisAlignedLinesCoverTheirExactArea) {
     LineRaster r(kW, kH, kW);
     r.set_line_width(c.width);
     r.line(c.x0, c.y0, c.x1, c.y1);
+    r.finish();
     for (const Expected& e : c.pixels) EXPECT_EQ(r.at(e.x, e.y), e.ink) << c.what << " at " << e.x << "," << e.y;
   }
 }
@@ -53,6 +54,7 @@ TEST(LineRaster, KeepsTheLargerCoverageAndClearsWhatItDrew) {
   r.line(0, 10.5, 63, 10.5);
   r.line(20.5, 0, 20.5, 47);
   r.line(0, 10.5, 63, 10.5);  // again: no darker
+  r.finish();
   EXPECT_EQ(r.at(20, 10), 255);
   EXPECT_EQ(r.at(30, 10), 255);
   EXPECT_EQ(r.at(20, 30), 255);
@@ -73,10 +75,40 @@ TEST(LineRaster, LinesFarOffTheMaskDrawOnlyTheirPartOnIt) {
   r.set_line_width(1);
   r.line(-1e7 + 0.5, -1e7 + 0.5, 1e7 + 0.5, 1e7 + 0.5);  // the diagonal through pixel centres
   r.line(-1e9, 1e9, -1e9 + 1, 1e9);                     // wholly off the mask
+  r.finish();
   for (int i = 0; i < kH; ++i) EXPECT_EQ(r.at(i, i), 255) << i;
   EXPECT_EQ(r.at(40, 10), 0);
   EXPECT_EQ(r.drawn().x1, kH + 1);
   EXPECT_EQ(r.drawn().y1, kH);
+}
+
+// A wave of 70,000 lines (more than are queued at once) drawn on one
+// thread and on three, each with a band of columns: the same mask.
+TEST(LineRaster, SameMaskOnAnyNumberOfThreads) {
+  constexpr int w = 300, h = 120;
+  std::vector<unsigned char> masks[2];
+  Box boxes[2];
+  for (int k = 0; k < 2; ++k) {
+    LineRaster r(w, h, w, k == 0 ? 1 : 3);
+    r.set_line_width(1.3);
+    double x = -5, y = 60;
+    for (int i = 0; i < 70000; ++i) {
+      const double nx = -5 + (i % 7000) * 0.044, ny = 60 + 55 * std::sin(i * 0.37) * std::cos(i * 0.0011);
+      r.line(x, y, nx, ny);
+      x = nx;
+      y = ny;
+    }
+    r.finish();
+    masks[k].assign(r.data(), r.data() + w * h);
+    boxes[k] = r.drawn();
+  }
+  EXPECT_EQ(masks[0], masks[1]);
+  EXPECT_EQ(boxes[0].x0, boxes[1].x0);
+  EXPECT_EQ(boxes[0].x1, boxes[1].x1);
+  EXPECT_EQ(boxes[0].y0, boxes[1].y0);
+  EXPECT_EQ(boxes[0].y1, boxes[1].y1);
+  EXPECT_EQ(boxes[0].x0, 0);
+  EXPECT_EQ(boxes[0].x1, w);
 }
 
 // A curve stroked by cairo (round joins and caps, its default
@@ -102,6 +134,7 @@ TEST(LineRaster, AgreesWithCairoStroking) {
     LineRaster r(w, h, cairo_image_surface_get_stride(s));
     r.set_line_width(width);
     for (std::size_t i = 1; i < xs.size(); ++i) r.line(xs[i - 1], ys[i - 1], xs[i], ys[i]);
+    r.finish();
     const unsigned char* theirs = cairo_image_surface_get_data(s);
     double ours_ink = 0, their_ink = 0;
     int worst = 0;

@@ -33,6 +33,7 @@ struct Options {
   bool fonts_given = false;
   std::vector<std::string> inputs;  // set by check_options: no output may replace them
   bool pen_colours = false;  // set by the program: pen thickness chooses the colour
+  int threads = 1;           // set by the program: PNG pages drawn on this many threads
 };
 
 // The common options that take a value, for cmdline::read_args.
