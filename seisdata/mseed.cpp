@@ -3,13 +3,11 @@
 // joins contiguous records of one channel and keeps gaps and overlaps as
 // separate segments.
 #include <algorithm>
-#include <atomic>
 #include <climits>
 #include <cmath>
 #include <cstdio>
 #include <memory>
 #include <mutex>
-#include <thread>
 
 #include <libmseed.h>
 
@@ -21,18 +19,22 @@ namespace seisdata {
 
 namespace {
 
-// libmseed's own messages while a record is read, cleaned, in order:
-// libmseed calls the handler on the thread that reads, so each thread has
-// its own list.
-thread_local std::vector<std::string>* library_messages = nullptr;
+// libmseed's own messages while a file is read (see LibraryLog): libmseed
+// calls the handler on the thread that reads, so each thread has its own.
+thread_local LibraryLog* library_log = nullptr;
 
 void collect_log(char* message) {
-  if (library_messages == nullptr) return;
+  if (library_log == nullptr) return;
   std::string line(message);
   while (!line.empty() && (line.back() == '\n' || line.back() == '\r')) line.pop_back();
   for (char& c : line)
     if (c < ' ' || c > '~') c = '?';
-  library_messages->push_back(std::move(line));
+  library_log->last = line;
+  if (!library_log->seen.insert(line).second) return;
+  if (library_log->shown.size() < kShownMessages)
+    library_log->shown.push_back(std::move(line));
+  else
+    ++library_log->not_shown;
 }
 
 // NET.STA.LOC.CHA with each part cleaned for messages and names.
@@ -40,18 +42,22 @@ std::string clean_id(const char* net, const char* sta, const char* loc, const ch
   return clean_code(net) + "." + clean_code(sta) + "." + clean_code(loc) + "." + clean_code(cha);
 }
 
-// Routes libmseed's messages on this thread into `to` while it lives.
+// Routes libmseed's messages into `log` for the reader's lifetime.
 class LogCapture {
  public:
-  explicit LogCapture(std::vector<std::string>& to) {
-    library_messages = &to;
+  explicit LogCapture(LibraryLog& log) {
+    library_log = &log;
     // The handlers are process-wide: set once, also when threads read at once.
     static std::once_flag handlers_set;
     std::call_once(handlers_set, [] { ms_loginit(collect_log, nullptr, collect_log, nullptr); });
   }
-  ~LogCapture() { library_messages = nullptr; }
+  ~LogCapture() { library_log = nullptr; }
   LogCapture(const LogCapture&) = delete;
   LogCapture& operator=(const LogCapture&) = delete;
+};
+
+struct RecordFree {
+  void operator()(MSRecord* m) const { msr_free(&m); }
 };
 
 constexpr double kMicro = 1e6;  // hptime units per second
@@ -206,7 +212,6 @@ std::string seconds_text(double s) {
 }  // namespace
 
 void ListFree::operator()(MSTraceList* l) const { mstl_free(&l, 0); }
-void RecordFree::operator()(MSRecord* r) const { msr_free(&r); }
 
 FileKind detect_kind(const std::uint8_t* data, std::size_t size) {
   const int probe = static_cast<int>(std::min<std::size_t>(size, MAXRECLEN));
@@ -215,193 +220,65 @@ FileKind detect_kind(const std::uint8_t* data, std::size_t size) {
   return FileKind::other;
 }
 
-// Records are read in batches: their headers in order, then their samples
-// decoded, several at once, while the batch before is added to the list
-// in order.
-constexpr std::size_t kBatchRecords = 1024;
-
-// A record to add: where it begins, its channel, libmseed's messages from
-// the end of the record taken before it up to its decoding, and the record
-// with its samples and msr_parse's result.
-struct TakenRecord {
-  std::size_t offset = 0;
-  int available = 0;  // bytes from the record's start, at most INT_MAX
-  int length = 0;     // the record's, from its header
-  std::string id;
-  std::vector<std::string> messages;
-  std::unique_ptr<MSRecord, RecordFree> record;
-  int rc = 0;
-};
-
-namespace {
-
-// Decodes the samples of a batch of records: on threads of its own from
-// start(), and on the caller's in finish(), which returns when all are
-// decoded.  Each record is decoded on its own, so the order does not
-// matter.
-class BatchDecoder {
- public:
-  BatchDecoder(std::uint8_t* bytes, int threads) : bytes_(bytes), helpers_(std::max(threads, 1) - 1) {}
-  ~BatchDecoder() { finish(); }
-  BatchDecoder(const BatchDecoder&) = delete;
-  BatchDecoder& operator=(const BatchDecoder&) = delete;
-
-  void start(std::vector<TakenRecord>& batch, std::size_t count) {
-    batch_ = batch.data();
-    count_ = count;
-    next_ = 0;
-    for (int k = 0; k < helpers_ && count > 0; ++k) threads_.emplace_back([this] { decode_some(); });
-  }
-
-  void finish() {
-    decode_some();
-    for (std::thread& t : threads_) t.join();
-    threads_.clear();
-  }
-
- private:
-  void decode_some() {
-    for (std::size_t k = next_++; k < count_; k = next_++) {
-      TakenRecord& r = batch_[k];
-      const LogCapture capture(r.messages);
-      MSRecord* m = r.record.release();
-      r.rc = msr_parse(reinterpret_cast<char*>(bytes_) + r.offset, r.available, &m, r.length, 1, 0);
-      r.record.reset(m);
-    }
-  }
-
-  std::uint8_t* bytes_;
-  int helpers_;
-  TakenRecord* batch_ = nullptr;
-  std::size_t count_ = 0;
-  std::atomic<std::size_t> next_ = 0;
-  std::vector<std::thread> threads_;
-};
-
-}  // namespace
-
-void LibraryLog::add(std::string line) {
-  last = line;
-  if (!seen.insert(line).second) return;
-  if (shown.size() < kShownMessages)
-    shown.push_back(std::move(line));
-  else
-    ++not_shown;
-}
-
 // The records of one file whose header `keep` accepts go into the list.
-// A refusal names the first bad record, with libmseed's last message up
-// to it, as when every record is read and added before the next.
 bool MseedCollector::add(const std::string& path, std::vector<std::uint8_t> bytes, const RecordFilter& keep,
                          std::string& error) {
-  std::vector<TakenRecord> batches[2] = {std::vector<TakenRecord>(kBatchRecords),
-                                         std::vector<TakenRecord>(kBatchRecords)};
-  BatchDecoder decoder(bytes.data(), threads_);
-  FileReading reading{path, bytes, keep, 0, {}, {}, {}};
-  std::size_t added = 0;  // records of the other batch, decoded, to add
-  for (int current = 0;; current = 1 - current) {
-    const std::size_t taken = reading.refusal.empty() ? read_headers(reading, batches[current]) : 0;
-    decoder.start(batches[current], taken);
-    if (!add_batch(batches[1 - current], added, path, error)) return false;
-    decoder.finish();
-    if (taken == 0) break;
-    added = taken;
-  }
-  for (std::string& line : reading.messages) log_.add(std::move(line));
-  if (reading.refusal.empty()) return true;
-  error = path + ": miniSEED: " + reading.refusal + " (record at byte offset " + std::to_string(reading.offset) + ")";
-  if (!log_.last.empty()) error += "; libmseed: " + log_.last;
-  return false;
-}
+  const LogCapture capture(log_);
+  auto fail = [&](std::size_t offset, const std::string& what) {
+    error = path + ": miniSEED: " + what + " (record at byte offset " + std::to_string(offset) + ")";
+    if (!log_.last.empty()) error += "; libmseed: " + log_.last;
+    return false;
+  };
 
-// The headers from reading.offset on, up to a batch of records taken or a
-// refusal (which ends the reading).
-std::size_t MseedCollector::read_headers(FileReading& reading, std::vector<TakenRecord>& batch) {
-  const LogCapture capture(reading.messages);
-  const std::size_t size = reading.bytes.size();
-  std::size_t taken = 0;
-  while (reading.offset < size && taken < batch.size()) {
-    const std::size_t left = size - reading.offset;
+  const std::size_t size = bytes.size();
+  std::unique_ptr<MSRecord, RecordFree> record;
+  std::size_t offset = 0;
+  while (offset < size) {
+    const std::size_t left = size - offset;
     const int available = static_cast<int>(std::min<std::size_t>(left, INT_MAX));
-    char* at = reinterpret_cast<char*>(reading.bytes.data()) + reading.offset;
-    MSRecord* m = reading.header.release();
+    char* at = reinterpret_cast<char*>(bytes.data()) + offset;
+    // The header first, then (when its sample count fits) the samples.
+    MSRecord* m = record.release();
     int rc = msr_parse(at, available, &m, 0, 0, 0);
     // A record without a length blockette is last in the file when no
     // further header follows: its length is what is left.
     if (rc > 0 && ms_detect(at, available) == 0 && is_power_of_two_length(left))
       rc = msr_parse(at, available, &m, available, 0, 0);
-    reading.header.reset(m);
-    if (rc != 0) {
-      reading.refusal = rc > 0 ? "file ends inside a record" : ms_errorstr(rc);
-      break;
-    }
-    const MSRecord& h = *reading.header;
-    const std::string id = clean_id(h.network, h.station, h.location, h.channel);
-    if (reading.keep && !reading.keep(id, h.starttime, msr_endtime(reading.header.get()))) {
-      reading.offset += static_cast<std::size_t>(h.reclen);
+    record.reset(m);
+    if (rc > 0) return fail(offset, "file ends inside a record");
+    if (rc < 0) return fail(offset, ms_errorstr(rc));
+    const std::size_t length = static_cast<std::size_t>(record->reclen);
+    const std::string id = clean_id(record->network, record->station, record->location, record->channel);
+    if (keep && !keep(id, record->starttime, msr_endtime(record.get()))) {
+      offset += length;
       continue;
     }
-    if (!start_time_valid(h, reading.refusal) || !samples_fit(h, reading.refusal)) break;
-    TakenRecord& r = batch[taken++];
-    r.offset = reading.offset;
-    r.available = available;
-    r.length = h.reclen;
-    r.id = id;
-    r.messages = std::move(reading.messages);
-    reading.messages.clear();
-    reading.offset += static_cast<std::size_t>(h.reclen);
-  }
-  return taken;
-}
-
-// Adds the first `count` records of a decoded batch, in order.
-bool MseedCollector::add_batch(std::vector<TakenRecord>& batch, std::size_t count, const std::string& path,
-                               std::string& error) {
-  for (std::size_t k = 0; k < count; ++k) {
-    TakenRecord& r = batch[k];
-    for (std::string& line : r.messages) log_.add(std::move(line));
-    r.messages.clear();
-    std::vector<std::string> messages;
-    bool added = false;
-    {
-      const LogCapture capture(messages);
-      added = add_record(r.record.get(), r.rc, r.id, path, r.offset, error);
+    std::string why;
+    if (!start_time_valid(*record, why) || !samples_fit(*record, why)) return fail(offset, why);
+    m = record.release();
+    rc = msr_parse(at, available, &m, m->reclen, 1, 0);
+    record.reset(m);
+    if (rc != 0) return fail(offset, std::string("samples cannot be decoded: ") + ms_errorstr(rc));
+    if (record->samplecnt != record->numsamples)
+      return fail(offset, "decoded " + std::to_string(record->numsamples) + " samples, the header says " +
+                              std::to_string(record->samplecnt));
+    if (record->sampletype == 'a') {
+      if (!text_channels_[id]) notes_.push_back(path + ": " + id + ": text records skipped");
+      text_channels_[id] = true;
+    } else if (record->numsamples > 0) {
+      if (!std::isfinite(record->samprate) || record->samprate <= 0)
+        return fail(offset, id + ": sampling rate " + std::to_string(record->samprate));
+      if (mstl_addmsr(list_.get(), record.get(), 0, 1, -1.0, -1.0) == nullptr)
+        return fail(offset, id + ": record does not fit its trace");
+      Origin& o = origins_[id];
+      if (o.encoding < 0) {
+        o.encoding = record->encoding;
+        o.byteorder = record->byteorder;
+      } else if (o.encoding != record->encoding || o.byteorder != record->byteorder) {
+        o.mixed = true;
+      }
     }
-    for (std::string& line : messages) log_.add(std::move(line));
-    if (!added) {
-      if (!log_.last.empty()) error += "; libmseed: " + log_.last;
-      return false;
-    }
-  }
-  return true;
-}
-
-// Adds one decoded record (msr_parse's result `rc`) to the list.
-bool MseedCollector::add_record(MSRecord* record, int rc, const std::string& id, const std::string& path,
-                                std::size_t offset, std::string& error) {
-  auto fail = [&](const std::string& what) {
-    error = path + ": miniSEED: " + what + " (record at byte offset " + std::to_string(offset) + ")";
-    return false;
-  };
-  if (rc != 0) return fail(std::string("samples cannot be decoded: ") + ms_errorstr(rc));
-  if (record->samplecnt != record->numsamples)
-    return fail("decoded " + std::to_string(record->numsamples) + " samples, the header says " +
-                std::to_string(record->samplecnt));
-  if (record->sampletype == 'a') {
-    if (!text_channels_[id]) notes_.push_back(path + ": " + id + ": text records skipped");
-    text_channels_[id] = true;
-  } else if (record->numsamples > 0) {
-    if (!std::isfinite(record->samprate) || record->samprate <= 0)
-      return fail(id + ": sampling rate " + std::to_string(record->samprate));
-    if (mstl_addmsr(list_.get(), record, 0, 1, -1.0, -1.0) == nullptr)
-      return fail(id + ": record does not fit its trace");
-    Origin& o = origins_[id];
-    if (o.encoding < 0) {
-      o.encoding = record->encoding;
-      o.byteorder = record->byteorder;
-    } else if (o.encoding != record->encoding || o.byteorder != record->byteorder) {
-      o.mixed = true;
-    }
+    offset += length;
   }
   return true;
 }
@@ -455,7 +332,7 @@ bool MseedCollector::finish(const std::string& source, std::vector<Trace>& trace
   return true;
 }
 
-MseedCollector::MseedCollector(int threads) : list_(mstl_init(nullptr)), threads_(threads) {}
+MseedCollector::MseedCollector() : list_(mstl_init(nullptr)) {}
 MseedCollector::~MseedCollector() = default;
 
 bool read_mseed(const std::string& path, const std::uint8_t* data, std::size_t size,

@@ -15,17 +15,12 @@
 #include "seisdata.h"
 
 struct MSTraceList_s;
-struct MSRecord_s;
 
 namespace seisdata {
 
 struct ListFree {
   void operator()(MSTraceList_s* l) const;
 };
-struct RecordFree {
-  void operator()(MSRecord_s* r) const;
-};
-struct TakenRecord;
 
 // Whether to take a record: its NET.STA.LOC.CHA and the times of its first
 // and last sample (microseconds since 1970).  Records refused are not decoded.
@@ -37,8 +32,6 @@ using RecordFilter = std::function<bool(const std::string& id, std::int64_t firs
 constexpr std::size_t kShownMessages = 20;
 
 struct LibraryLog {
-  void add(std::string line);
-
   std::vector<std::string> shown;
   std::unordered_set<std::string> seen;
   std::size_t not_shown = 0;
@@ -55,9 +48,7 @@ class MseedCollector {
     bool mixed = false;
   };
 
-  // Records are decoded on `threads` threads; what is read does not
-  // depend on their number.
-  explicit MseedCollector(int threads = 1);
+  MseedCollector();
   ~MseedCollector();
   MseedCollector(const MseedCollector&) = delete;
   MseedCollector& operator=(const MseedCollector&) = delete;
@@ -74,26 +65,7 @@ class MseedCollector {
               std::string& error);
 
  private:
-  // A file being read: its bytes, the filter, where the next header
-  // begins, libmseed's messages since the last record taken, and the
-  // refusal that ended the reading.
-  struct FileReading {
-    const std::string& path;
-    std::vector<std::uint8_t>& bytes;
-    const RecordFilter& keep;
-    std::size_t offset = 0;
-    std::vector<std::string> messages;
-    std::string refusal;
-    std::unique_ptr<MSRecord_s, RecordFree> header;
-  };
-
-  std::size_t read_headers(FileReading& reading, std::vector<TakenRecord>& batch);
-  bool add_batch(std::vector<TakenRecord>& batch, std::size_t count, const std::string& path, std::string& error);
-  bool add_record(MSRecord_s* record, int rc, const std::string& id, const std::string& path, std::size_t offset,
-                  std::string& error);
-
   std::unique_ptr<MSTraceList_s, ListFree> list_;
-  int threads_;
   std::map<std::string, Origin> origins_;
   std::map<std::string, bool> text_channels_;
   std::vector<std::string> notes_;

@@ -275,7 +275,7 @@ bool read_sds(const SdsWindow& w, std::vector<Trace>& traces, std::vector<std::s
   const auto in_window = [&](const std::string& id, std::int64_t first_us, std::int64_t last_us) {
     return last_us >= w.start_us && first_us < w.end_us && any_match(patterns, id);
   };
-  MseedCollector collector(w.threads);
+  MseedCollector collector;
   std::vector<std::string> ids;
   for (const DayFile& f : files) {
     std::vector<std::uint8_t> bytes;

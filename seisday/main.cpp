@@ -220,7 +220,7 @@ int main(int argc, char** argv) {
   cmdline::reuse_large_blocks();
   Options o;
   if (const int status = parse_args(argc, argv, o); status != 0) return status < 0 ? EXIT_SUCCESS : status;
-  o.input.threads = o.plot.threads = o.figure.threads = parallel::hardware_threads();
+  o.plot.threads = o.figure.threads = parallel::hardware_threads();
   if (o.input.start_given) o.plot.start_us = o.input.start_us;
   else if (o.day_given) o.plot.start_us = o.day_us;
 

@@ -217,7 +217,7 @@ int run(int argc, char** argv) {
   cmdline::reuse_large_blocks();
   Options o;
   if (const int status = parse_args(argc, argv, o); status != 0) return status < 0 ? EXIT_SUCCESS : status;
-  o.input.threads = o.figure.threads = parallel::hardware_threads();
+  o.figure.threads = parallel::hardware_threads();
 
   std::vector<Page> pages;
   if (!read_pages(o, pages)) return EXIT_FAILURE;

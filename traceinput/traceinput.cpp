@@ -177,7 +177,7 @@ bool from_archive(const Options& o) { return !o.sds_root.empty(); }
 bool read_archive(const Options& o, std::vector<seisdata::Trace>& traces, std::vector<std::string>& notes,
                   std::string& error) {
   std::vector<seisdata::Trace> read;
-  if (!seisdata::read_sds({o.sds_root, o.patterns, o.start_us, o.end_us, o.threads}, read, notes, error) ||
+  if (!seisdata::read_sds({o.sds_root, o.patterns, o.start_us, o.end_us}, read, notes, error) ||
       !process(o, read, error))
     return false;
   traces.insert(traces.end(), std::make_move_iterator(read.begin()), std::make_move_iterator(read.end()));

@@ -44,7 +44,6 @@ struct SdsWindow {
   std::vector<std::string> patterns;
   std::int64_t start_us = 0;
   std::int64_t end_us = 0;
-  int threads = 1;  // records are decoded on this many threads
 };
 
 // The window as contiguous traces: channels in order of identifier, the

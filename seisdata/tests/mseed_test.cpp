@@ -6,7 +6,6 @@
 #include <cmath>
 #include <filesystem>
 
-#include "mseed_collect.h"
 #include "seisdata.h"
 #include "support.h"
 #include "test_support.h"
@@ -245,60 +244,6 @@ TEST(Mseed, ControlCharactersInCodesAreCleaned) {
   EXPECT_TRUE(traces.empty());
   EXPECT_EQ(error, "in.mseed: miniSEED: XX.TEST.00._HZ at 2024-02-29T12:30:15.000000Z: NaN sample at index 7 "
                    "(counting from 0)");
-}
-
-}  // namespace
-
-namespace {
-
-// Records are decoded several at once, in batches: on one thread and on
-// three, the same traces, the same libmseed messages in the same order,
-// and a damaged record after the first batches refused with the same
-// message (naming the last warning before it).
-TEST(Mseed, SameReadingOnAnyNumberOfThreads) {
-  constexpr std::size_t kRecords = 3000, kDamaged = 2500;
-  std::vector<std::int32_t> samples(kRecords * 103);
-  for (std::size_t i = 0; i < samples.size(); ++i)  // steps of 2^27: 103 samples a record
-    samples[i] = (i % 2 == 0 ? 1 : -1) * ((1 << 26) + static_cast<std::int32_t>((i * 7919) % 100000));
-  std::vector<std::uint8_t> good = seisdata::testing::mseed_int_bytes(samples, 11, 0);
-  ASSERT_EQ(good.size(), kRecords * 512);
-  for (std::size_t r = 0; r < kRecords; r += 7) {  // an integrity warning of its own in every 7th record
-    std::uint8_t* record = good.data() + r * 512;
-    const std::size_t xn = static_cast<std::size_t>(record[44] << 8 | record[45]) + 8;
-    for (int k = 0; k < 4; ++k) record[xn + static_cast<std::size_t>(k)] = static_cast<std::uint8_t>(r >> (24 - 8 * k));
-  }
-  std::vector<std::uint8_t> damaged = good;
-  damaged[kDamaged * 512 + 6] = 'X';
-  struct Reading {
-    bool ok;
-    std::vector<std::vector<float>> samples;
-    std::vector<std::string> notes;
-    std::string error;
-  };
-  for (const auto* bytes : {&good, &damaged}) {
-    Reading readings[2];
-    for (int k = 0; k < 2; ++k) {
-      seisdata::MseedCollector collector(k == 0 ? 1 : 3);
-      std::vector<seisdata::Trace> traces;
-      Reading& r = readings[k];
-      r.ok = collector.add("in.mseed", *bytes, {}, r.error) && collector.finish("in.mseed", traces, r.notes, r.error);
-      for (const seisdata::Trace& t : traces) r.samples.push_back(t.samples);
-    }
-    EXPECT_EQ(readings[0].ok, readings[1].ok);
-    EXPECT_EQ(readings[0].samples, readings[1].samples);
-    EXPECT_EQ(readings[0].notes, readings[1].notes);
-    EXPECT_EQ(readings[0].error, readings[1].error);
-    if (bytes == &good) {
-      ASSERT_EQ(readings[1].samples.size(), 1u);
-      EXPECT_EQ(readings[1].samples[0].size(), samples.size());
-      EXPECT_EQ(readings[1].notes.size(), 21u);  // 20 warnings shown, the others counted
-    } else {
-      EXPECT_EQ(readings[1].error, "in.mseed: miniSEED: No SEED data detected (record at byte offset " +
-                                       std::to_string(kDamaged * 512) + "); libmseed: XX_INT_00_BHZ_D: Warning: Data "
-                                       "integrity check for Steim2 failed, Last sample=" +
-                                       std::to_string(samples[2499 * 103 + 102]) + ", Xn=2499");
-    }
-  }
 }
 
 }  // namespace

@@ -28,7 +28,6 @@ struct Options {
   std::int64_t end_us = 0;            // --end
   bool start_given = false;
   bool end_given = false;
-  int threads = 1;                    // archive records decoded on this many threads (the program's choice)
 };
 
 // The input options that take a value, for cmdline::read_args.
