@@ -2,17 +2,16 @@
 
 #include <algorithm>
 #include <cmath>
-
+#include <limits>
 
 namespace pltrender {
 
 namespace {
 
 constexpr double kFullInk = 255;
-// Lines queued before they are drawn: enough that a thread's share is
-// worth starting it for, few enough to keep the queue small.
-constexpr std::size_t kQueuedLines = 1 << 16;
-constexpr std::size_t kLinesPerThread = 2048;
+// Bytes of masks made at once: runs are drawn in groups that fit (a run
+// larger than this alone).
+constexpr std::size_t kMaskBytes = std::size_t{64} << 20;
 
 // Index range [first, last] of the pixels whose centres (index + 1/2) lie
 // less than `reach` from [low, high], clamped to 0..count-1 (empty: first >
@@ -24,68 +23,39 @@ void pixel_range(double low, double high, double reach, int count, int& first, i
   last = static_cast<int>(hi);
 }
 
+// Rows of A8 images are 4-byte aligned, as cairo needs them.
+int mask_stride(int width) { return (width + 3) / 4 * 4; }
+
 }  // namespace
 
-LineRaster::LineRaster(int width, int height, int stride, int threads)
-    : width_(width), height_(height), stride_(stride), pool_(std::max(threads, 1)),
-      mask_(static_cast<std::size_t>(stride) * static_cast<std::size_t>(height), 0) {}
+LineRaster::LineRaster(int left, int top, int width, int height, int stride, double line_width)
+    : left_(left), top_(top), width_(width), height_(height), stride_(stride),
+      mask_(static_cast<std::size_t>(stride) * static_cast<std::size_t>(height), 0), line_width_(line_width),
+      reach_(line_width / 2 + 0.5) {}
 
-void LineRaster::set_line_width(double width) {
-  if (width == line_width_) return;
-  finish();
-  line_width_ = width;
-  reach_ = width / 2 + 0.5;
-}
-
-void LineRaster::line(double x0, double y0, double x1, double y1) {
-  queued_.push_back(Line{x0, y0, x1, y1});
-  if (queued_.size() == kQueuedLines) finish();
-}
-
-void LineRaster::finish() {
-  if (queued_.empty()) return;
-  const int bands = static_cast<int>(
-      std::clamp<std::size_t>(queued_.size() / kLinesPerThread, 1, static_cast<std::size_t>(pool_.threads())));
-  if (bands == 1) {
-    draw_band(0, width_, drawn_);
-  } else {
-    std::vector<Box> drawn(static_cast<std::size_t>(bands));
-    pool_.for_each(static_cast<std::size_t>(bands), [&](std::size_t band, int) {
-      const auto b = static_cast<int>(band);
-      draw_band(width_ * b / bands, width_ * (b + 1) / bands, drawn[band]);
-    });
-    for (const Box& b : drawn) drawn_.add(b);
-  }
-  queued_.clear();
-}
-
-void LineRaster::draw_band(int first_column, int end_column, Box& drawn) {
-  for (const Line& l : queued_) {
-    int first = 0, last = 0;
-    pixel_range(std::min(l.x0, l.x1), std::max(l.x0, l.x1), reach_, width_, first, last);
-    first = std::max(first, first_column);
-    last = std::min(last, end_column - 1);
-    if (first > last) continue;
-    const double dx = l.x1 - l.x0, dy = l.y1 - l.y0;
-    const double length2 = dx * dx + dy * dy;
-    const double inverse = length2 > 0 ? 1 / length2 : 0;  // a dot: every t is 0
-    for (int i = first; i <= last; ++i) {
-      // The rows in reach lie around the part of the line within reach of
-      // the column's centre.
-      const double xc = i + 0.5;
-      double t0 = 0, t1 = 1;
-      if (dx != 0) {
-        t0 = std::clamp((xc - reach_ - l.x0) / dx, 0.0, 1.0);
-        t1 = std::clamp((xc + reach_ - l.x0) / dx, 0.0, 1.0);
-      }
-      const double ya = l.y0 + t0 * dy, yb = l.y0 + t1 * dy;
-      column(i, l.x0, l.y0, dx, dy, inverse, std::min(ya, yb), std::max(ya, yb), drawn);
+void LineRaster::line(const Line& l) {
+  const double x0 = l.x0 - left_, y0 = l.y0 - top_, x1 = l.x1 - left_, y1 = l.y1 - top_;
+  const double dx = x1 - x0, dy = y1 - y0;
+  const double length2 = dx * dx + dy * dy;
+  const double inverse = length2 > 0 ? 1 / length2 : 0;  // a dot: every t is 0
+  int first = 0, last = 0;
+  pixel_range(std::min(x0, x1), std::max(x0, x1), reach_, width_, first, last);
+  for (int i = first; i <= last; ++i) {
+    // The rows in reach lie around the part of the line within reach of
+    // the column's centre.
+    const double xc = i + 0.5;
+    double t0 = 0, t1 = 1;
+    if (dx != 0) {
+      t0 = std::clamp((xc - reach_ - x0) / dx, 0.0, 1.0);
+      t1 = std::clamp((xc + reach_ - x0) / dx, 0.0, 1.0);
     }
+    const double ya = y0 + t0 * dy, yb = y0 + t1 * dy;
+    column(i, x0, y0, dx, dy, inverse, std::min(ya, yb), std::max(ya, yb));
   }
 }
 
 void LineRaster::column(int i, double ax, double ay, double dx, double dy, double inverse, double ylo,
-                        double yhi, Box& drawn) {
+                        double yhi) {
   int first = 0, last = 0;
   pixel_range(ylo, yhi, reach_, height_, first, last);
   const double xc = i + 0.5;
@@ -98,22 +68,86 @@ void LineRaster::column(int i, double ax, double ay, double dx, double dy, doubl
     if (d2 >= reach_ * reach_) continue;
     const double coverage = std::clamp(std::min(line_width_, reach_ - std::sqrt(d2)), 0.0, 1.0);
     const auto ink = static_cast<unsigned char>(coverage * kFullInk + 0.5);  // rounded: coverage is 0..1
-    unsigned char& pixel = mask_[static_cast<std::size_t>(j) * stride_ + i];
+    unsigned char& pixel = mask_[static_cast<std::size_t>(j) * static_cast<std::size_t>(stride_) + i];
     if (ink > pixel) pixel = ink;
-    if (!inked) drawn.add(i, j);
+    if (!inked) drawn_.add(left_ + i, top_ + j);
     inked = true;
   }
-  if (inked) drawn.add(i + 1, last + 1);
+  if (inked) drawn_.add(left_ + i + 1, top_ + last + 1);
 }
 
-void LineRaster::clear() {
-  queued_.clear();
-  if (drawn_.empty) return;
-  const auto x0 = static_cast<std::size_t>(drawn_.x0), x1 = static_cast<std::size_t>(drawn_.x1);
-  for (auto y = static_cast<std::size_t>(drawn_.y0); y < static_cast<std::size_t>(drawn_.y1); ++y)
-    std::fill(mask_.begin() + static_cast<std::ptrdiff_t>(y * stride_ + x0),
-              mask_.begin() + static_cast<std::ptrdiff_t>(y * stride_ + x1), 0);
-  drawn_ = Box{};
+LineRuns::LineRuns(int page_width, int page_height, int threads)
+    : page_width_(page_width), page_height_(page_height), pool_(std::max(threads, 1)) {}
+
+void LineRuns::begin(double line_width, int tag) {
+  constexpr double kInfinity = std::numeric_limits<double>::infinity();
+  runs_.push_back(Run{line_width, tag, {}, kInfinity, kInfinity, -kInfinity, -kInfinity, nullptr});
+}
+
+void LineRuns::line(double x0, double y0, double x1, double y1) {
+  Run& run = runs_.back();
+  const Line l{x0, y0, x1, y1};
+  if (run.raster) {
+    run.raster->line(l);
+    return;
+  }
+  run.lines.push_back(l);
+  run.x0 = std::min({run.x0, x0, x1});
+  run.x1 = std::max({run.x1, x0, x1});
+  run.y0 = std::min({run.y0, y0, y1});
+  run.y1 = std::max({run.y1, y0, y1});
+  ++held_;
+  if (run.lines.size() < kRunLines) return;
+  run.raster = std::make_unique<LineRaster>(0, 0, page_width_, page_height_, mask_stride(page_width_),
+                                            run.line_width);
+  for (const Line& held : run.lines) run.raster->line(held);
+  held_ -= run.lines.size();
+  std::vector<Line>().swap(run.lines);
+}
+
+std::unique_ptr<LineRaster> LineRuns::raster_for(const Run& run) const {
+  // The pixels within reach of the lines' bounds, on the page.
+  const double reach = run.line_width / 2 + 0.5;
+  const auto clamped = [](double v, int count) {
+    return static_cast<int>(std::clamp(v, 0.0, static_cast<double>(count)));
+  };
+  const int left = clamped(std::floor(run.x0 - reach), page_width_);
+  const int right = clamped(std::ceil(run.x1 + reach), page_width_);
+  const int top = clamped(std::floor(run.y0 - reach), page_height_);
+  const int bottom = clamped(std::ceil(run.y1 + reach), page_height_);
+  if (right <= left || bottom <= top) return nullptr;
+  return std::make_unique<LineRaster>(left, top, right - left, bottom - top, mask_stride(right - left),
+                                      run.line_width);
+}
+
+void LineRuns::draw(const std::function<void(const LineRaster&, int)>& paint) {
+  const auto mask_bytes = [&](const Run& run) -> std::size_t {
+    if (run.raster || run.lines.empty()) return 0;
+    const double reach = run.line_width / 2 + 0.5;
+    const double w = std::clamp(run.x1 - run.x0 + 2 * reach + 4, 0.0, static_cast<double>(page_width_));
+    const double h = std::clamp(run.y1 - run.y0 + 2 * reach + 2, 0.0, static_cast<double>(page_height_));
+    return static_cast<std::size_t>(w * h);
+  };
+  for (std::size_t begin = 0; begin < runs_.size();) {
+    std::size_t end = begin, bytes = 0;
+    while (end < runs_.size() && (end == begin || bytes + mask_bytes(runs_[end]) <= kMaskBytes))
+      bytes += mask_bytes(runs_[end++]);
+    std::vector<std::unique_ptr<LineRaster>> rasters(end - begin);
+    pool_.for_each(end - begin, [&](std::size_t k, int) {
+      Run& run = runs_[begin + k];
+      if (run.raster) {
+        rasters[k] = std::move(run.raster);
+        return;
+      }
+      if (run.lines.empty() || !(rasters[k] = raster_for(run))) return;
+      for (const Line& l : run.lines) rasters[k]->line(l);
+    });
+    for (std::size_t k = 0; k < rasters.size(); ++k)
+      if (rasters[k] && !rasters[k]->drawn().empty) paint(*rasters[k], runs_[begin + k].tag);
+    begin = end;
+  }
+  runs_.clear();
+  held_ = 0;
 }
 
 }  // namespace pltrender

@@ -1,5 +1,5 @@
-// Lines of PNG pages, drawn into an 8-bit coverage mask that the page
-// then paints in ink.
+// Lines of PNG pages, drawn into 8-bit coverage masks that the page then
+// paints in ink.
 //
 // A pixel's coverage by a line of width w (device pixels) is that of a band
 // of width w whose middle lies at the distance d of the pixel's centre from
@@ -10,14 +10,13 @@
 // pixel, so a curve is not darker where it crosses itself.
 //
 // The cost of a line is about its length times its width in pixels: the
-// columns it reaches, and in each only the rows within reach of it.  Lines
-// are queued and drawn in batches, each thread drawing the pixels of its
-// own band of columns; a pixel's coverage is a maximum, so the mask is the
-// same on any number of threads.
+// columns it reaches, and in each only the rows within reach of it.
 #ifndef PLTRENDER_LINE_RASTER_H
 #define PLTRENDER_LINE_RASTER_H
 
 #include <cstddef>
+#include <functional>
+#include <memory>
 #include <vector>
 
 #include <parallel/parallel.h>
@@ -26,55 +25,91 @@
 
 namespace pltrender {
 
+// A line in device pixels, y down.
+struct Line {
+  double x0, y0, x1, y1;
+};
+
 class LineRaster {
  public:
-  // A mask of width x height pixels, rows `stride` bytes apart, all zero,
-  // drawn on `threads` threads.
-  LineRaster(int width, int height, int stride, int threads = 1);
+  // The mask of the page's pixels [left, left + width) x [top, top +
+  // height), rows `stride` bytes apart, all zero, for lines `line_width`
+  // device pixels wide.
+  LineRaster(int left, int top, int width, int height, int stride, double line_width);
 
-  // The width of the lines given next, in device pixels.
-  void set_line_width(double width);
+  // Draws a line; a line of no length draws a dot of the line's width.
+  void line(const Line& l);
 
-  // Queues the line from (x0, y0) to (x1, y1), device pixels with y down;
-  // a line of no length draws a dot of the line's width.
-  void line(double x0, double y0, double x1, double y1);
-
-  // Draws the lines queued.  The mask and drawn() show them after this.
-  void finish();
-
-  // The pixels drawn since the last clear(): [x0, x1) x [y0, y1).
+  // The page's pixels drawn: [x0, x1) x [y0, y1).
   const Box& drawn() const { return drawn_; }
 
+  int left() const { return left_; }
+  int top() const { return top_; }
   int width() const { return width_; }
   int height() const { return height_; }
-  unsigned char* data() { return mask_.data(); }
-  const unsigned char* data() const { return mask_.data(); }
   int stride() const { return stride_; }
-  unsigned char at(int x, int y) const { return mask_[static_cast<std::size_t>(y) * stride_ + x]; }
-
-  // Zeroes the pixels drawn (and forgets lines queued).
-  void clear();
+  const unsigned char* data() const { return mask_.data(); }
+  // The coverage of the page's pixel (x, y), which the mask holds.
+  unsigned char at(int x, int y) const {
+    return mask_[static_cast<std::size_t>(y - top_) * static_cast<std::size_t>(stride_) +
+                 static_cast<std::size_t>(x - left_)];
+  }
 
  private:
-  struct Line {
-    double x0, y0, x1, y1;
+  // Mask column i of the line from (ax, ay) by (dx, dy), mask coordinates,
+  // 1 / (dx^2 + dy^2) given, at the rows within reach of [ylo, yhi].
+  void column(int i, double ax, double ay, double dx, double dy, double inverse, double ylo, double yhi);
+
+  int left_, top_, width_, height_, stride_;
+  std::vector<unsigned char> mask_;
+  double line_width_;
+  double reach_;  // no pixel centre farther than this from a line gets ink
+  Box drawn_;
+};
+
+// Runs of lines, each with its width and the caller's tag for its ink,
+// held until draw(): then each is drawn into a mask of its own, just large
+// enough, many at once on several threads, and handed back in order to be
+// painted.  A mask depends only on its run, so the pictures are the same
+// on any number of threads.
+class LineRuns {
+ public:
+  LineRuns(int page_width, int page_height, int threads);
+
+  // Begins a run of lines `line_width` device pixels wide.
+  void begin(double line_width, int tag);
+
+  // Adds a line to the run begun last.
+  void line(double x0, double y0, double x1, double y1);
+
+  // Whether the runs held are as many lines as are drawn at once.
+  bool full() const { return held_ >= kBatchLines; }
+
+  // Draws the runs held and passes each to paint(raster, tag), in the
+  // order they were begun (runs wholly off the page are not passed); then
+  // forgets them.
+  void draw(const std::function<void(const LineRaster&, int tag)>& paint);
+
+  static constexpr std::size_t kBatchLines = std::size_t{1} << 20;
+  // A run longer than this is drawn as it comes, into a mask of the page.
+  static constexpr std::size_t kRunLines = std::size_t{1} << 18;
+
+ private:
+  struct Run {
+    double line_width;
+    int tag;
+    std::vector<Line> lines;
+    double x0, y0, x1, y1;  // the lines' bounds
+    std::unique_ptr<LineRaster> raster;
   };
 
-  // The queued lines' pixels in columns [first, end), adding them to `drawn`.
-  void draw_band(int first, int end, Box& drawn);
+  // The raster of a run, sized to its lines; null when they are off the page.
+  std::unique_ptr<LineRaster> raster_for(const Run& run) const;
 
-  // Column i of the line from (ax, ay) by (dx, dy), 1 / (dx^2 + dy^2) given,
-  // at the rows within reach of [ylo, yhi].
-  void column(int i, double ax, double ay, double dx, double dy, double inverse, double ylo, double yhi,
-              Box& drawn);
-
-  int width_, height_, stride_;
+  int page_width_, page_height_;
   parallel::Pool pool_;
-  std::vector<unsigned char> mask_;
-  std::vector<Line> queued_;
-  double line_width_ = 1;
-  double reach_ = 1;  // no pixel centre farther than this from a line gets ink
-  Box drawn_;
+  std::vector<Run> runs_;
+  std::size_t held_ = 0;  // lines in runs_
 };
 
 }  // namespace pltrender

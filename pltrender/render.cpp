@@ -105,13 +105,14 @@ PageFrame frame_for(const Box& bounds, const RenderOptions& o) {
 }
 
 // Draws one page onto `cr`, whose user space is plot units.  On raster
-// pages (`lines` set) runs of draws go into the line mask, through the
-// column reduction first when `reducer` is set, and each run is painted in
-// its ink when it ends; elsewhere cairo strokes them.
+// pages (`runs` set) runs of draws go to the line runs, through the column
+// reduction first when `reducer` is set, and are painted in their ink, in
+// order, before anything else is drawn and at the page's end; elsewhere
+// cairo strokes them.
 class Painter {
  public:
-  Painter(cairo_t* cr, FontSet& fonts, LineRaster* lines, ColumnReducer* reducer, bool pens)
-      : cr_(cr), fonts_(fonts), lines_(lines), reducer_(reducer), pens_(pens) {
+  Painter(cairo_t* cr, FontSet& fonts, LineRuns* runs, ColumnReducer* reducer, bool pens)
+      : cr_(cr), fonts_(fonts), runs_(runs), reducer_(reducer), pens_(pens) {
     cairo_set_line_join(cr_, CAIRO_LINE_JOIN_ROUND);
     cairo_set_line_cap(cr_, CAIRO_LINE_CAP_ROUND);
     cairo_set_source_rgb(cr_, 0, 0, 0);
@@ -127,11 +128,12 @@ class Painter {
       case 'm': break;  // the pen position is kept by the walk
       case 'd': {
         if (!pending_) {
-          if (lines_)
-            lines_->set_line_width(width(st.thickness) * device_.xx);
-          else
+          if (runs_) {
+            runs_->begin(width(st.thickness) * device_.xx, st.thickness);
+          } else {
             cairo_set_line_width(cr_, width(st.thickness));
-          use_pen(st.thickness);
+            use_pen(st.thickness);
+          }
           pending_ = true;
           move_to(st.x, st.y);
         } else if (!at_pen(st)) {
@@ -143,7 +145,7 @@ class Painter {
         break;
       }
       case 't': {
-        flush();
+        finish();
         const TextLayout t = layout_text(fonts_, c, st.x, st.y);
         if (t.strokes.empty()) break;
         // Runs of polylines of one width are stroked together.
@@ -162,14 +164,14 @@ class Painter {
         break;
       }
       case 'a':
-        flush();
+        finish();
         cairo_move_to(cr_, c.points[0].x, c.points[0].y);
         for (std::size_t k = 1; k < c.points.size(); ++k) cairo_line_to(cr_, c.points[k].x, c.points[k].y);
         cairo_close_path(cr_);
         shape(c.pattern, st.thickness);
         break;
       case 'c':
-        flush();
+        finish();
         cairo_new_sub_path(cr_);
         cairo_arc(cr_, c.x, c.y, std::abs(static_cast<double>(c.radius)), 0, 2 * M_PI);
         cairo_close_path(cr_);
@@ -179,15 +181,22 @@ class Painter {
     }
   }
 
+  // Ends the run of draws.
   void flush() {
     if (pending_) {
       if (reducer_) reducer_->flush(emitter());
-      if (lines_)
-        paint_lines();
-      else
+      if (!runs_)
         cairo_stroke(cr_);
+      else if (runs_->full())
+        paint_runs();
     }
     pending_ = false;
+  }
+
+  // Ends the run of draws and paints the runs held.
+  void finish() {
+    flush();
+    if (runs_) paint_runs();
   }
 
  private:
@@ -229,7 +238,7 @@ class Painter {
   }
 
   void emit_move(double x, double y) {
-    if (!lines_) {
+    if (!runs_) {
       cairo_move_to(cr_, x, y);
       return;
     }
@@ -239,31 +248,31 @@ class Painter {
   }
 
   void emit_line(double x, double y) {
-    if (!lines_) {
+    if (!runs_) {
       cairo_line_to(cr_, x, y);
       return;
     }
     cairo_matrix_transform_point(&device_, &x, &y);
-    lines_->line(device_x_, device_y_, x, y);
+    runs_->line(device_x_, device_y_, x, y);
     device_x_ = x;
     device_y_ = y;
   }
 
-  // Paints the run's coverage in the pen's ink and clears it.
-  void paint_lines() {
-    lines_->finish();
-    const Box& b = lines_->drawn();
-    if (b.empty) return;
-    cairo_surface_t* mask = cairo_image_surface_create_for_data(lines_->data(), CAIRO_FORMAT_A8, lines_->width(),
-                                                                lines_->height(), lines_->stride());
-    cairo_save(cr_);
-    cairo_identity_matrix(cr_);
-    cairo_rectangle(cr_, b.x0, b.y0, b.x1 - b.x0, b.y1 - b.y0);
-    cairo_clip(cr_);
-    cairo_mask_surface(cr_, mask, 0, 0);
-    cairo_restore(cr_);
-    cairo_surface_destroy(mask);
-    lines_->clear();
+  // Paints each run held in its pen's ink, through its coverage mask.
+  void paint_runs() {
+    runs_->draw([this](const LineRaster& r, int thickness) {
+      use_pen(thickness);
+      cairo_surface_t* mask = cairo_image_surface_create_for_data(const_cast<unsigned char*>(r.data()),
+                                                                  CAIRO_FORMAT_A8, r.width(), r.height(), r.stride());
+      const Box& b = r.drawn();
+      cairo_save(cr_);
+      cairo_identity_matrix(cr_);
+      cairo_rectangle(cr_, b.x0, b.y0, b.x1 - b.x0, b.y1 - b.y0);
+      cairo_clip(cr_);
+      cairo_mask_surface(cr_, mask, r.left(), r.top());
+      cairo_restore(cr_);
+      cairo_surface_destroy(mask);
+    });
   }
 
   void shape(uint16_t pattern, int thickness) {
@@ -275,7 +284,7 @@ class Painter {
 
   cairo_t* cr_;
   FontSet& fonts_;
-  LineRaster* lines_;
+  LineRuns* runs_;
   ColumnReducer* reducer_;
   bool pens_;
   cairo_matrix_t device_;  // plot units to device pixels
@@ -513,16 +522,14 @@ bool render_pages(const Source& source, std::vector<Page> pages, const std::stri
     cairo_t* cr = cairo_create(surface);
     prepare(cr, f, k, raster ? raster_left(f, k) : f.x0 * k, raster && !options.pen_colours);
     ColumnReducer reducer(0, k);  // pixel columns, by their plot x alone
-    std::optional<LineRaster> lines;
-    if (raster) {
-      const int w = cairo_image_surface_get_width(surface), h = cairo_image_surface_get_height(surface);
-      lines.emplace(w, h, cairo_format_stride_for_width(CAIRO_FORMAT_A8, w), options.threads);
-    }
-    Painter painter(cr, fonts, lines ? &*lines : nullptr, raster && options.reduce_columns ? &reducer : nullptr,
+    std::optional<LineRuns> runs;
+    if (raster)
+      runs.emplace(cairo_image_surface_get_width(surface), cairo_image_surface_get_height(surface), options.threads);
+    Painter painter(cr, fonts, runs ? &*runs : nullptr, raster && options.reduce_columns ? &reducer : nullptr,
                     options.pen_colours);
     PenState ps = starts[i];
     walk(source, pages[i], ps, painter);
-    painter.flush();
+    painter.finish();
     if (format == Format::pdf) cairo_show_page(cr);
     cairo_status_t status = cairo_status(cr);
     cairo_destroy(cr);

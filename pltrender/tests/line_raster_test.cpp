@@ -1,6 +1,7 @@
 // The line raster: exact coverage of horizontal and vertical lines, the
 // larger coverage kept where lines of a run meet, lines reaching far off
-// the mask, and a cross-check against cairo stroking the same curves.
+// the mask, runs in masks of their own, and a cross-check against cairo
+// stroking the same curves.
 #include <gtest/gtest.h>
 
 #include <cairo.h>
@@ -40,21 +41,17 @@ TEST(LineRaster, AxisAlignedLinesCoverTheirExactArea) {
       {"dot", 2, 30.5, 30.5, 30.5, 30.5, {{30, 30, 255}, {31, 30, 128}, {32, 30, 0}, {30, 28, 0}}},
   };
   for (const Case& c : cases) {
-    LineRaster r(kW, kH, kW);
-    r.set_line_width(c.width);
-    r.line(c.x0, c.y0, c.x1, c.y1);
-    r.finish();
+    LineRaster r(0, 0, kW, kH, kW, c.width);
+    r.line({c.x0, c.y0, c.x1, c.y1});
     for (const Expected& e : c.pixels) EXPECT_EQ(r.at(e.x, e.y), e.ink) << c.what << " at " << e.x << "," << e.y;
   }
 }
 
-TEST(LineRaster, KeepsTheLargerCoverageAndClearsWhatItDrew) {
-  LineRaster r(kW, kH, kW + 4);
-  r.set_line_width(1);
-  r.line(0, 10.5, 63, 10.5);
-  r.line(20.5, 0, 20.5, 47);
-  r.line(0, 10.5, 63, 10.5);  // again: no darker
-  r.finish();
+TEST(LineRaster, KeepsTheLargerCoverage) {
+  LineRaster r(0, 0, kW, kH, kW + 4, 1);
+  r.line({0, 10.5, 63, 10.5});
+  r.line({20.5, 0, 20.5, 47});
+  r.line({0, 10.5, 63, 10.5});  // again: no darker
   EXPECT_EQ(r.at(20, 10), 255);
   EXPECT_EQ(r.at(30, 10), 255);
   EXPECT_EQ(r.at(20, 30), 255);
@@ -64,51 +61,66 @@ TEST(LineRaster, KeepsTheLargerCoverageAndClearsWhatItDrew) {
   EXPECT_EQ(b.x1, kW);
   EXPECT_EQ(b.y0, 0);
   EXPECT_EQ(b.y1, kH);
-  r.clear();
-  EXPECT_TRUE(r.drawn().empty);
-  for (int y = 0; y < kH; ++y)
-    for (int x = 0; x < kW + 4; ++x) ASSERT_EQ(r.data()[y * (kW + 4) + x], 0) << x << "," << y;
 }
 
 TEST(LineRaster, LinesFarOffTheMaskDrawOnlyTheirPartOnIt) {
-  LineRaster r(kW, kH, kW);
-  r.set_line_width(1);
-  r.line(-1e7 + 0.5, -1e7 + 0.5, 1e7 + 0.5, 1e7 + 0.5);  // the diagonal through pixel centres
-  r.line(-1e9, 1e9, -1e9 + 1, 1e9);                     // wholly off the mask
-  r.finish();
+  LineRaster r(0, 0, kW, kH, kW, 1);
+  r.line({-1e7 + 0.5, -1e7 + 0.5, 1e7 + 0.5, 1e7 + 0.5});  // the diagonal through pixel centres
+  r.line({-1e9, 1e9, -1e9 + 1, 1e9});                     // wholly off the mask
   for (int i = 0; i < kH; ++i) EXPECT_EQ(r.at(i, i), 255) << i;
   EXPECT_EQ(r.at(40, 10), 0);
   EXPECT_EQ(r.drawn().x1, kH + 1);
   EXPECT_EQ(r.drawn().y1, kH);
 }
 
-// A wave of 70,000 lines (more than are queued at once) drawn on one
-// thread and on three, each with a band of columns: the same mask.
-TEST(LineRaster, SameMaskOnAnyNumberOfThreads) {
+// Runs drawn into masks of their own, on one thread and on three: each
+// run's mask holds exactly the pixels a mask of the whole page gets from
+// its lines (and its box all that is inked), whether the run is held or,
+// being longer than kRunLines, drawn as it comes.
+TEST(LineRuns, EachRunsMaskIsThePagesOnAnyNumberOfThreads) {
   constexpr int w = 300, h = 120;
-  std::vector<unsigned char> masks[2];
-  Box boxes[2];
-  for (int k = 0; k < 2; ++k) {
-    LineRaster r(w, h, w, k == 0 ? 1 : 3);
-    r.set_line_width(1.3);
-    double x = -5, y = 60;
-    for (int i = 0; i < 70000; ++i) {
-      const double nx = -5 + (i % 7000) * 0.044, ny = 60 + 55 * std::sin(i * 0.37) * std::cos(i * 0.0011);
-      r.line(x, y, nx, ny);
-      x = nx;
-      y = ny;
+  std::vector<std::vector<Line>> runs;
+  for (int k = 0; k < 40; ++k) {  // waves across the page, some partly off it
+    std::vector<Line> lines;
+    const double centre = -10 + 3.5 * k;
+    const std::size_t n = k == 7 ? LineRuns::kRunLines + 5 : 500;
+    for (std::size_t i = 0; i < n; ++i) {
+      const auto x = [&](std::size_t j) { return -5 + static_cast<double>(j % 600) * 0.52; };
+      const auto y = [&](std::size_t j) { return centre + 9 * std::sin(static_cast<double>(j) * 0.37); };
+      lines.push_back({x(i), y(i), x(i + 1), y(i + 1)});
     }
-    r.finish();
-    masks[k].assign(r.data(), r.data() + w * h);
-    boxes[k] = r.drawn();
+    runs.push_back(lines);
   }
-  EXPECT_EQ(masks[0], masks[1]);
-  EXPECT_EQ(boxes[0].x0, boxes[1].x0);
-  EXPECT_EQ(boxes[0].x1, boxes[1].x1);
-  EXPECT_EQ(boxes[0].y0, boxes[1].y0);
-  EXPECT_EQ(boxes[0].y1, boxes[1].y1);
-  EXPECT_EQ(boxes[0].x0, 0);
-  EXPECT_EQ(boxes[0].x1, w);
+  for (int threads : {1, 3}) {
+    LineRuns drawing(w, h, threads);
+    for (std::size_t k = 0; k < runs.size(); ++k) {
+      drawing.begin(0.8 + 0.1 * static_cast<double>(k % 4), static_cast<int>(k));
+      for (const Line& l : runs[k]) drawing.line(l.x0, l.y0, l.x1, l.y1);
+    }
+    std::vector<int> painted;
+    drawing.draw([&](const LineRaster& r, int tag) {
+      painted.push_back(tag);
+      LineRaster page(0, 0, w, h, w, 0.8 + 0.1 * (tag % 4));
+      for (const Line& l : runs[static_cast<std::size_t>(tag)]) page.line(l);
+      const Box& b = page.drawn();
+      EXPECT_EQ(r.drawn().x0, b.x0) << tag;
+      EXPECT_EQ(r.drawn().x1, b.x1) << tag;
+      EXPECT_EQ(r.drawn().y0, b.y0) << tag;
+      EXPECT_EQ(r.drawn().y1, b.y1) << tag;
+      long differ = 0;
+      for (int y = static_cast<int>(b.y0); y < static_cast<int>(b.y1); ++y)
+        for (int x = static_cast<int>(b.x0); x < static_cast<int>(b.x1); ++x) differ += r.at(x, y) != page.at(x, y);
+      EXPECT_EQ(differ, 0) << "run " << tag << " on " << threads << " threads";
+    });
+    std::vector<int> wanted;  // the runs with a pixel on the page, in order
+    for (std::size_t k = 0; k < runs.size(); ++k) {
+      LineRaster page(0, 0, w, h, w, 0.8 + 0.1 * static_cast<double>(k % 4));
+      for (const Line& l : runs[k]) page.line(l);
+      if (!page.drawn().empty) wanted.push_back(static_cast<int>(k));
+    }
+    EXPECT_EQ(wanted.front(), 1);  // the first run lies just above the page
+    EXPECT_EQ(painted, wanted) << threads << " threads";
+  }
 }
 
 // A curve stroked by cairo (round joins and caps, its default
@@ -131,10 +143,8 @@ TEST(LineRaster, AgreesWithCairoStroking) {
     for (std::size_t i = 1; i < xs.size(); ++i) cairo_line_to(cr, xs[i], ys[i]);
     cairo_stroke(cr);
     cairo_surface_flush(s);
-    LineRaster r(w, h, cairo_image_surface_get_stride(s));
-    r.set_line_width(width);
-    for (std::size_t i = 1; i < xs.size(); ++i) r.line(xs[i - 1], ys[i - 1], xs[i], ys[i]);
-    r.finish();
+    LineRaster r(0, 0, w, h, cairo_image_surface_get_stride(s), width);
+    for (std::size_t i = 1; i < xs.size(); ++i) r.line({xs[i - 1], ys[i - 1], xs[i], ys[i]});
     const unsigned char* theirs = cairo_image_surface_get_data(s);
     double ours_ink = 0, their_ink = 0;
     int worst = 0;
