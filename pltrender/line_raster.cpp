@@ -4,6 +4,8 @@
 #include <cmath>
 #include <limits>
 
+#include <parallel/parallel.h>
+
 namespace pltrender {
 
 namespace {
@@ -77,7 +79,7 @@ void LineRaster::column(int i, double ax, double ay, double dx, double dy, doubl
 }
 
 LineRuns::LineRuns(int page_width, int page_height, int threads)
-    : page_width_(page_width), page_height_(page_height), pool_(std::max(threads, 1)) {}
+    : page_width_(page_width), page_height_(page_height), threads_(threads) {}
 
 void LineRuns::begin(double line_width, int tag) {
   constexpr double kInfinity = std::numeric_limits<double>::infinity();
@@ -133,7 +135,7 @@ void LineRuns::draw(const std::function<void(const LineRaster&, int)>& paint) {
     while (end < runs_.size() && (end == begin || bytes + mask_bytes(runs_[end]) <= kMaskBytes))
       bytes += mask_bytes(runs_[end++]);
     std::vector<std::unique_ptr<LineRaster>> rasters(end - begin);
-    pool_.for_each(end - begin, [&](std::size_t k, int) {
+    parallel::for_each(end - begin, threads_, [&](std::size_t k, int) {
       Run& run = runs_[begin + k];
       if (run.raster) {
         rasters[k] = std::move(run.raster);

@@ -19,8 +19,6 @@
 #include <memory>
 #include <vector>
 
-#include <parallel/parallel.h>
-
 #include "plotfile.h"
 
 namespace pltrender {
@@ -106,8 +104,7 @@ class LineRuns {
   // The raster of a run, sized to its lines; null when they are off the page.
   std::unique_ptr<LineRaster> raster_for(const Run& run) const;
 
-  int page_width_, page_height_;
-  parallel::Pool pool_;
+  int page_width_, page_height_, threads_;
   std::vector<Run> runs_;
   std::size_t held_ = 0;  // lines in runs_
 };
