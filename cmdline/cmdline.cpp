@@ -6,7 +6,14 @@
 #include <charconv>
 #include <cmath>
 #include <cstdio>
+#include <cstdint>
+#include <cstdlib>
 #include <new>
+#include <system_error>
+#include <thread>
+
+#include <sys/mman.h>
+#include <unistd.h>
 
 namespace cmdline {
 
@@ -69,12 +76,49 @@ namespace {
 // record by record is extended in place, not the heap at every record.
 constexpr int kHeapGrowthBytes = 64 << 20;
 
+// AddressSanitizer's allocator maps large blocks apart and may unmap them
+// once freed.
+constexpr bool kAddressSanitizer =
+#if defined(__SANITIZE_ADDRESS__)
+    true;
+#elif defined(__has_feature)
+#if __has_feature(address_sanitizer)
+    true;
+#else
+    false;
+#endif
+#else
+    false;
+#endif
+
 }  // namespace
 
 void reuse_large_blocks() {
   mallopt(M_MMAP_MAX, 0);
   mallopt(M_TRIM_THRESHOLD, INT_MAX);
   mallopt(M_TOP_PAD, kHeapGrowthBytes);
+}
+
+// The pages of the block malloc gives for `bytes` are made present in the
+// background once the block is back in the heap.
+void prepare_heap(std::size_t bytes) {
+#if defined(MADV_POPULATE_WRITE)
+  if (kAddressSanitizer) return;
+  void* block = std::malloc(bytes);
+  if (block == nullptr) return;
+  const auto page = static_cast<std::uintptr_t>(sysconf(_SC_PAGESIZE));
+  const auto start = reinterpret_cast<std::uintptr_t>(block);
+  const std::uintptr_t begin = (start + page - 1) / page * page, end = (start + bytes) / page * page;
+  std::free(block);
+  if (end <= begin) return;
+  try {
+    std::thread([begin, end] { madvise(reinterpret_cast<void*>(begin), end - begin, MADV_POPULATE_WRITE); }).detach();
+  } catch (const std::system_error&) {
+    // No thread to spare: the pages are faulted in as they are used.
+  }
+#else
+  (void)bytes;
+#endif
 }
 
 }  // namespace cmdline

@@ -3,6 +3,7 @@
 #ifndef CMDLINE_CMDLINE_H
 #define CMDLINE_CMDLINE_H
 
+#include <cstddef>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -51,6 +52,17 @@ int run_main(const char* program, int (*body)(int, char**), int argc, char** arg
 // threads those changes to the one memory map wait for each other and
 // flush the other processors' TLBs.  In the heaps, freed blocks are reused.
 void reuse_large_blocks();
+
+// After reuse_large_blocks(): the heap's next `bytes` are made present on a
+// thread of its own, while the program goes on.  A program about to fill
+// tens of megabytes (a day of samples, then its picture) then finds its
+// memory ready instead of taking a page fault every 4 KiB: about a fifth
+// of seisday's time for a 100 Hz day.  The block is allocated and freed at
+// once, so it stays in the heap for the blocks that follow; the system
+// only maps pages, never changes what they hold, so it may meet the
+// program's own writes.  A hint: nothing happens where the system cannot,
+// nor under AddressSanitizer, whose allocator maps large blocks apart.
+void prepare_heap(std::size_t bytes);
 
 }  // namespace cmdline
 

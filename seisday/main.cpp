@@ -220,6 +220,10 @@ int main(int argc, char** argv) {
   cmdline::reuse_large_blocks();
   Options o;
   if (const int status = parse_args(argc, argv, o); status != 0) return status < 0 ? EXIT_SUCCESS : status;
+  // A day at 100 Hz needs about this much memory: its day file, libmseed's
+  // integers, the floats and the picture.
+  constexpr std::size_t kDayBytes = std::size_t{96} << 20;
+  cmdline::prepare_heap(kDayBytes);
   o.plot.threads = o.figure.threads = parallel::hardware_threads();
   if (o.input.start_given) o.plot.start_us = o.input.start_us;
   else if (o.day_given) o.plot.start_us = o.day_us;

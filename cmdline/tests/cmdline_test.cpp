@@ -65,3 +65,13 @@ TEST(FiniteFloat, WholeTextOnly) {
 }
 
 }  // namespace
+
+// Preparing the heap is a hint: any size, also one malloc refuses, and the
+// memory that follows is the program's as usual.
+TEST(PrepareHeap, IsAHintOnly) {
+  cmdline::reuse_large_blocks();
+  for (std::size_t bytes : {std::size_t{0}, std::size_t{1}, std::size_t{8} << 20, SIZE_MAX / 2})
+    cmdline::prepare_heap(bytes);
+  std::vector<unsigned char> block(std::size_t{8} << 20, 7);
+  for (std::size_t i = 0; i < block.size(); i += 4096) ASSERT_EQ(block[i], 7) << i;
+}
