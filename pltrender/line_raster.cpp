@@ -134,15 +134,16 @@ void LineRuns::draw(const std::function<void(const LineRaster&, int)>& paint) {
     std::size_t end = begin, bytes = 0;
     while (end < runs_.size() && (end == begin || bytes + mask_bytes(runs_[end]) <= kMaskBytes))
       bytes += mask_bytes(runs_[end++]);
+    // The masks are made here, so that the threads, which draw into them,
+    // take no memory of their own.
     std::vector<std::unique_ptr<LineRaster>> rasters(end - begin);
-    parallel::for_each(end - begin, threads_, [&](std::size_t k, int) {
+    for (std::size_t k = 0; k < rasters.size(); ++k) {
       Run& run = runs_[begin + k];
-      if (run.raster) {
-        rasters[k] = std::move(run.raster);
-        return;
-      }
-      if (run.lines.empty() || !(rasters[k] = raster_for(run))) return;
-      for (const Line& l : run.lines) rasters[k]->line(l);
+      rasters[k] = run.raster ? std::move(run.raster) : run.lines.empty() ? nullptr : raster_for(run);
+    }
+    parallel::for_each(end - begin, threads_, [&](std::size_t k, int) {
+      if (rasters[k] == nullptr) return;
+      for (const Line& l : runs_[begin + k].lines) rasters[k]->line(l);
     });
     for (std::size_t k = 0; k < rasters.size(); ++k)
       if (rasters[k] && !rasters[k]->drawn().empty) paint(*rasters[k], runs_[begin + k].tag);
