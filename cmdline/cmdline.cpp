@@ -15,6 +15,17 @@
 #include <sys/mman.h>
 #include <unistd.h>
 
+// AddressSanitizer's allocator maps large blocks apart and may unmap them
+// once freed: the heap is not prepared under it.
+#if defined(__has_feature)
+#if __has_feature(address_sanitizer)
+#define CMDLINE_ADDRESS_SANITIZER
+#endif
+#endif
+#if defined(__SANITIZE_ADDRESS__)
+#define CMDLINE_ADDRESS_SANITIZER
+#endif
+
 namespace cmdline {
 
 namespace {
@@ -76,21 +87,6 @@ namespace {
 // record by record is extended in place, not the heap at every record.
 constexpr int kHeapGrowthBytes = 64 << 20;
 
-// AddressSanitizer's allocator maps large blocks apart and may unmap them
-// once freed.
-constexpr bool kAddressSanitizer =
-#if defined(__SANITIZE_ADDRESS__)
-    true;
-#elif defined(__has_feature)
-#if __has_feature(address_sanitizer)
-    true;
-#else
-    false;
-#endif
-#else
-    false;
-#endif
-
 }  // namespace
 
 void reuse_large_blocks() {
@@ -102,8 +98,7 @@ void reuse_large_blocks() {
 // The pages of the block malloc gives for `bytes` are made present in the
 // background once the block is back in the heap.
 void prepare_heap(std::size_t bytes) {
-#if defined(MADV_POPULATE_WRITE)
-  if (kAddressSanitizer) return;
+#if defined(MADV_POPULATE_WRITE) && !defined(CMDLINE_ADDRESS_SANITIZER)
   void* block = std::malloc(bytes);
   if (block == nullptr) return;
   const auto page = static_cast<std::uintptr_t>(sysconf(_SC_PAGESIZE));
