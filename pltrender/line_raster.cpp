@@ -11,10 +11,6 @@ namespace pltrender {
 namespace {
 
 constexpr double kFullInk = 255;
-// Bytes of masks made at once: runs are drawn in groups that fit (a run
-// larger than this alone).
-constexpr std::size_t kMaskBytes = std::size_t{64} << 20;
-
 // Index range [first, last] of the pixels whose centres (index + 1/2) lie
 // less than `reach` from [low, high], clamped to 0..count-1 (empty: first >
 // last).
@@ -102,6 +98,7 @@ void LineRuns::line(double x0, double y0, double x1, double y1) {
   if (run.lines.size() < kRunLines) return;
   run.raster = std::make_unique<LineRaster>(0, 0, page_width_, page_height_, mask_stride(page_width_),
                                             run.line_width);
+  long_run_bytes_ += static_cast<std::size_t>(mask_stride(page_width_)) * static_cast<std::size_t>(page_height_);
   for (const Line& held : run.lines) run.raster->line(held);
   held_ -= run.lines.size();
   std::vector<Line>().swap(run.lines);
@@ -151,6 +148,7 @@ void LineRuns::draw(const std::function<void(const LineRaster&, int)>& paint) {
   }
   runs_.clear();
   held_ = 0;
+  long_run_bytes_ = 0;
 }
 
 }  // namespace pltrender

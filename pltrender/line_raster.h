@@ -80,8 +80,9 @@ class LineRuns {
   // Adds a line to the run begun last.
   void line(double x0, double y0, double x1, double y1);
 
-  // Whether the runs held are as many lines as are drawn at once.
-  bool full() const { return held_ >= kBatchLines; }
+  // Whether the runs held are as many lines, or their long runs' masks as
+  // many bytes, as are drawn at once.
+  bool full() const { return held_ >= kBatchLines || long_run_bytes_ >= kMaskBytes; }
 
   // Draws the runs held and passes each to paint(raster, tag), in the
   // order they were begun (runs wholly off the page are not passed); then
@@ -91,6 +92,9 @@ class LineRuns {
   static constexpr std::size_t kBatchLines = std::size_t{1} << 20;
   // A run longer than this is drawn as it comes, into a mask of the page.
   static constexpr std::size_t kRunLines = std::size_t{1} << 18;
+  // Bytes of masks made at once: runs are drawn in groups that fit (a run
+  // larger than this alone).
+  static constexpr std::size_t kMaskBytes = std::size_t{64} << 20;
 
  private:
   struct Run {
@@ -106,7 +110,8 @@ class LineRuns {
 
   int page_width_, page_height_, threads_;
   std::vector<Run> runs_;
-  std::size_t held_ = 0;  // lines in runs_
+  std::size_t held_ = 0;            // lines in runs_
+  std::size_t long_run_bytes_ = 0;  // the masks of runs_ drawn as they come
 };
 
 }  // namespace pltrender

@@ -123,6 +123,31 @@ TEST(LineRuns, EachRunsMaskIsThePagesOnAnyNumberOfThreads) {
   }
 }
 
+// Runs are held up to kBatchLines lines, and runs drawn as they come up
+// to kMaskBytes of their page-sized masks: then they are to be drawn.
+TEST(LineRuns, FullAtTheBatchsLinesOrMaskBytes) {
+  LineRuns lines(100, 100, 1);
+  for (std::size_t i = 0; i + 1 < LineRuns::kBatchLines; ++i) {
+    if (i % 1000 == 0) lines.begin(1, 0);  // runs of 1,000 lines, held
+    lines.line(-9, -9, -9, -9);            // off the page: nothing to draw
+  }
+  EXPECT_FALSE(lines.full());
+  lines.line(-9, -9, -9, -9);
+  EXPECT_TRUE(lines.full());
+  lines.draw([](const LineRaster&, int) { FAIL() << "nothing is on the page"; });
+  EXPECT_FALSE(lines.full());
+
+  constexpr int side = 2048;  // a page mask of 4 MiB
+  const std::size_t runs = LineRuns::kMaskBytes / (std::size_t{side} * side);
+  LineRuns long_runs(side, side, 1);
+  for (std::size_t k = 0; k < runs; ++k) {
+    EXPECT_FALSE(long_runs.full()) << k;
+    long_runs.begin(1, static_cast<int>(k));
+    for (std::size_t i = 0; i < LineRuns::kRunLines; ++i) long_runs.line(-9, -9, -9, -9);
+  }
+  EXPECT_TRUE(long_runs.full());
+}
+
 // A curve stroked by cairo (round joins and caps, its default
 // antialiasing) into an alpha mask, and drawn by the line raster: the same
 // ink within 1 %, no pixel off by more than 48 of 255 (measured: 37).
