@@ -270,14 +270,24 @@ Curve reduce_columns(std::size_t n, const PointMaker& make, const float* para, d
   return reduce(n, source, para, dpi);
 }
 
-bool render(const std::vector<std::uint8_t>& bytes, const Options& o, std::string& error) {
+namespace {
+
+// The renderer's options that follow from the program's.
+pltrender::RenderOptions render_options(const Options& o) {
   pltrender::RenderOptions options;
   options.dpi = o.dpi;
-  options.max_pages = kMaxPages;
-  options.size_advice = "use a lower --dpi";
   options.inputs = o.inputs;
   options.pen_colours = o.pen_colours;
   options.threads = o.threads;
+  return options;
+}
+
+}  // namespace
+
+bool render(const std::vector<std::uint8_t>& bytes, const Options& o, std::string& error) {
+  pltrender::RenderOptions options = render_options(o);
+  options.max_pages = kMaxPages;
+  options.size_advice = "use a lower --dpi";
   const pltrender::PlotScan scan = pltrender::scan(bytes.data(), bytes.size(), kMaxPages);
   if (scan.ok && scan.too_many_pages()) {
     error = "more than " + std::to_string(kMaxPages) + " pages; one figure holds at most " +
@@ -289,12 +299,8 @@ bool render(const std::vector<std::uint8_t>& bytes, const Options& o, std::strin
 }
 
 bool render_page(const Page& page, const Options& o, std::string& error) {
-  pltrender::RenderOptions options;
-  options.dpi = o.dpi;
-  options.pen_colours = o.pen_colours;
-  options.threads = o.threads;
+  pltrender::RenderOptions options = render_options(o);
   options.start_thickness = page.start_thickness;
-  options.inputs = o.inputs;
   pltrender::FontSet fonts(o.font_dir);
   return pltrender::render_bytes(page.bytes.data(), page.bytes.size(), o.out, options, fonts, error);
 }

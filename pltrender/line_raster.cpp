@@ -2,7 +2,6 @@
 
 #include <algorithm>
 #include <cmath>
-#include <limits>
 
 #include <parallel/parallel.h>
 
@@ -24,12 +23,15 @@ void pixel_range(double low, double high, double reach, int count, int& first, i
 // Rows of A8 images are 4-byte aligned, as cairo needs them.
 int mask_stride(int width) { return (width + 3) / 4 * 4; }
 
+// No pixel centre farther than this from a line of the width gets ink.
+double reach_of(double line_width) { return line_width / 2 + 0.5; }
+
 }  // namespace
 
 LineRaster::LineRaster(int left, int top, int width, int height, int stride, double line_width)
     : left_(left), top_(top), width_(width), height_(height), stride_(stride),
       mask_(static_cast<std::size_t>(stride) * static_cast<std::size_t>(height), 0), line_width_(line_width),
-      reach_(line_width / 2 + 0.5) {}
+      reach_(reach_of(line_width)) {}
 
 void LineRaster::line(const Line& l) {
   const double x0 = l.x0 - left_, y0 = l.y0 - top_, x1 = l.x1 - left_, y1 = l.y1 - top_;
@@ -77,10 +79,7 @@ void LineRaster::column(int i, double ax, double ay, double dx, double dy, doubl
 LineRuns::LineRuns(int page_width, int page_height, int threads)
     : page_width_(page_width), page_height_(page_height), threads_(threads) {}
 
-void LineRuns::begin(double line_width, int tag) {
-  constexpr double kInfinity = std::numeric_limits<double>::infinity();
-  runs_.push_back(Run{line_width, tag, {}, kInfinity, kInfinity, -kInfinity, -kInfinity, nullptr});
-}
+void LineRuns::begin(double line_width, int tag) { runs_.push_back(Run{line_width, tag, {}, {}, nullptr}); }
 
 void LineRuns::line(double x0, double y0, double x1, double y1) {
   Run& run = runs_.back();
@@ -90,10 +89,8 @@ void LineRuns::line(double x0, double y0, double x1, double y1) {
     return;
   }
   run.lines.push_back(l);
-  run.x0 = std::min({run.x0, x0, x1});
-  run.x1 = std::max({run.x1, x0, x1});
-  run.y0 = std::min({run.y0, y0, y1});
-  run.y1 = std::max({run.y1, y0, y1});
+  run.bounds.add(x0, y0);
+  run.bounds.add(x1, y1);
   ++held_;
   if (run.lines.size() < kRunLines) return;
   run.raster = std::make_unique<LineRaster>(0, 0, page_width_, page_height_, mask_stride(page_width_),
@@ -104,39 +101,44 @@ void LineRuns::line(double x0, double y0, double x1, double y1) {
   std::vector<Line>().swap(run.lines);
 }
 
-std::unique_ptr<LineRaster> LineRuns::raster_for(const Run& run) const {
-  // The pixels within reach of the lines' bounds, on the page.
-  const double reach = run.line_width / 2 + 0.5;
+bool LineRuns::pixels(const Run& run, int& left, int& top, int& width, int& height) const {
+  if (run.raster || run.bounds.empty) return false;
+  const double reach = reach_of(run.line_width);
   const auto clamped = [](double v, int count) {
     return static_cast<int>(std::clamp(v, 0.0, static_cast<double>(count)));
   };
-  const int left = clamped(std::floor(run.x0 - reach), page_width_);
-  const int right = clamped(std::ceil(run.x1 + reach), page_width_);
-  const int top = clamped(std::floor(run.y0 - reach), page_height_);
-  const int bottom = clamped(std::ceil(run.y1 + reach), page_height_);
-  if (right <= left || bottom <= top) return nullptr;
-  return std::make_unique<LineRaster>(left, top, right - left, bottom - top, mask_stride(right - left),
-                                      run.line_width);
+  left = clamped(std::floor(run.bounds.x0 - reach), page_width_);
+  top = clamped(std::floor(run.bounds.y0 - reach), page_height_);
+  width = clamped(std::ceil(run.bounds.x1 + reach), page_width_) - left;
+  height = clamped(std::ceil(run.bounds.y1 + reach), page_height_) - top;
+  return width > 0 && height > 0;
+}
+
+std::unique_ptr<LineRaster> LineRuns::raster_for(const Run& run) const {
+  int left = 0, top = 0, width = 0, height = 0;
+  if (!pixels(run, left, top, width, height)) return nullptr;
+  return std::make_unique<LineRaster>(left, top, width, height, mask_stride(width), run.line_width);
 }
 
 void LineRuns::draw(const std::function<void(const LineRaster&, int)>& paint) {
   const auto mask_bytes = [&](const Run& run) -> std::size_t {
-    if (run.raster || run.lines.empty()) return 0;
-    const double reach = run.line_width / 2 + 0.5;
-    const double w = std::clamp(run.x1 - run.x0 + 2 * reach + 4, 0.0, static_cast<double>(page_width_));
-    const double h = std::clamp(run.y1 - run.y0 + 2 * reach + 2, 0.0, static_cast<double>(page_height_));
-    return static_cast<std::size_t>(w * h);
+    int left = 0, top = 0, width = 0, height = 0;
+    if (!pixels(run, left, top, width, height)) return 0;
+    return static_cast<std::size_t>(mask_stride(width)) * static_cast<std::size_t>(height);
   };
   for (std::size_t begin = 0; begin < runs_.size();) {
     std::size_t end = begin, bytes = 0;
-    while (end < runs_.size() && (end == begin || bytes + mask_bytes(runs_[end]) <= kMaskBytes))
-      bytes += mask_bytes(runs_[end++]);
+    for (; end < runs_.size(); ++end) {
+      const std::size_t more = mask_bytes(runs_[end]);
+      if (end > begin && bytes + more > kMaskBytes) break;
+      bytes += more;
+    }
     // The masks are made here, so that the threads, which draw into them,
     // take no memory of their own.
     std::vector<std::unique_ptr<LineRaster>> rasters(end - begin);
     for (std::size_t k = 0; k < rasters.size(); ++k) {
       Run& run = runs_[begin + k];
-      rasters[k] = run.raster ? std::move(run.raster) : run.lines.empty() ? nullptr : raster_for(run);
+      rasters[k] = run.raster ? std::move(run.raster) : raster_for(run);
     }
     parallel::for_each(end - begin, threads_, [&](std::size_t k, int) {
       if (rasters[k] == nullptr) return;

@@ -101,11 +101,15 @@ class LineRuns {
     double line_width;
     int tag;
     std::vector<Line> lines;
-    double x0, y0, x1, y1;  // the lines' bounds
+    Box bounds;  // the lines' ends
     std::unique_ptr<LineRaster> raster;
   };
 
-  // The raster of a run, sized to its lines; null when they are off the page.
+  // The page's pixels within reach of a held run's lines; false when there
+  // are none.
+  bool pixels(const Run& run, int& left, int& top, int& width, int& height) const;
+
+  // The raster of a held run, sized to its lines; null when they are off the page.
   std::unique_ptr<LineRaster> raster_for(const Run& run) const;
 
   int page_width_, page_height_, threads_;

@@ -535,7 +535,7 @@ bool render_pages(const Source& source, std::vector<Page> pages, const std::stri
     cairo_destroy(cr);
     std::string png_error;
     bool png_ok = true;
-    if (status == CAIRO_STATUS_SUCCESS && format == Format::png) png_ok = write_png(surface, name, png_error, options.threads);
+    if (status == CAIRO_STATUS_SUCCESS && raster) png_ok = write_png(surface, name, png_error, options.threads);
     if (format == Format::svg) {
       cairo_surface_finish(surface);
       if (status == CAIRO_STATUS_SUCCESS) status = cairo_surface_status(surface);

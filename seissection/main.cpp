@@ -411,8 +411,6 @@ bool draw(const Options& o, const Survey& s, float global_peak, const std::vecto
   return true;
 }
 
-}  // namespace
-
 // The section reads its files more than once (a survey, the drawing):
 // a pipe or a device would give its data to the first pass only.
 bool regular_files(const std::vector<std::string>& files) {
@@ -427,6 +425,8 @@ bool regular_files(const std::vector<std::string>& files) {
   }
   return true;
 }
+
+}  // namespace
 
 int main(int argc, char** argv) {
   cmdline::reuse_large_blocks();
